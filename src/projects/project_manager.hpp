@@ -43,6 +43,10 @@ public:
     MaybeError createProject(const std::string& name);
     MaybeError deleteProject(const std::string& name);
     MaybeError saveRequirements(const Project& project, const std::string& text);
+    // What .tavoro/requirements.md of the project holds on disk right now (empty when missing,
+    // unreadable or not UTF-8). The requirements editor uses it to notice changes made by
+    // others before it saves over them.
+    std::string readRequirementsFromDisk(const Project& project) const;
 
 private:
     SettingsFile settings_;
