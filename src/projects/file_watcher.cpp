@@ -175,8 +175,11 @@ struct FileWatcher::Stream {
         const int wd = inotify_add_watch(fd, path.c_str(), mask);
         if (wd < 0)
             return -1;
-        if (auto known = watchByPath.find(path); known != watchByPath.end() && known->second != wd)
-            folders.erase(known->second); // the folder was replaced by another one of that name
+        if (auto known = watchByPath.find(path); known != watchByPath.end() && known->second != wd) {
+            // The folder was replaced by another one of that name.
+            inotify_rm_watch(fd, known->second);
+            folders.erase(known->second);
+        }
         if (auto other = folders.find(wd); other != folders.end() && other->second.path != path) {
             // The same folder reached under a second path: keep reporting it under the first.
             other->second.tree = other->second.tree || wanted.tree;
@@ -236,11 +239,12 @@ struct FileWatcher::Stream {
     void removeTree(const std::string& top)
     {
         std::vector<int> affected;
-        for (auto it = watchByPath.lower_bound(top); it != watchByPath.end(); ++it) {
-            if (it->first != top && !isUnder(it->first, top))
-                break;
+        if (auto exact = watchByPath.find(top); exact != watchByPath.end())
+            affected.push_back(exact->second);
+        // "top/…" sorts together, but not right after "top" ("top-2" and "top.x" come between).
+        const std::string below = top == "/" ? top : top + "/";
+        for (auto it = watchByPath.lower_bound(below); it != watchByPath.end() && isUnder(it->first, top); ++it)
             affected.push_back(it->second);
-        }
         for (int wd : affected) {
             Folder& folder = folders[wd];
             folder.tree = false;

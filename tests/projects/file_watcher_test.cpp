@@ -199,6 +199,20 @@ TEST_F(FileWatcherTest, FolderMovedWithinTheTreeIsFollowedUnderItsNewName)
     expectPaths({ tavoro + "/archive/plan.md" });
 }
 
+TEST_F(FileWatcherTest, FolderMovedOutOfTheTreeIsNoLongerReported)
+{
+    // "drafts-old" sorts between "drafts" and "drafts/inner".
+    test::makeDirectories(tavoro + "/drafts/inner");
+    test::makeDirectories(tavoro + "/drafts-old");
+    watcher->watch({ tavoro });
+    std::filesystem::rename(tavoro + "/drafts", root / "outside");
+
+    test::writeFile(root / "outside/plan.md", "x");
+    test::writeFile(root / "outside/inner/plan.md", "x");
+    test::writeFile(tavoro + "/drafts-old/plan.md", "x");
+    expectPaths({ tavoro + "/drafts-old/plan.md" });
+}
+
 TEST_F(FileWatcherTest, AMissingFolderIsPickedUpWhenItAppears)
 {
     struct Case {
