@@ -39,7 +39,7 @@ private:
     ~Theme();
 
     static void destroy(void* theme) noexcept;
-    static void onDarkChanged(void* manager, void* spec, void* theme) noexcept;
+    static void onDarkChanged(void* manager, void* property, void* theme) noexcept;
     void applyAppearance();
     void loadStylesheets(const Glib::RefPtr<Gdk::Display>& display);
 
