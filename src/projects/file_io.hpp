@@ -10,8 +10,9 @@ namespace tq {
 // "directory/name", without doubling a slash that ends `directory`.
 std::string joinPath(std::string_view directory, std::string_view name);
 
-// A whole document as UTF-8 text: empty when it is missing, not a regular file, unreadable
-// or not valid UTF-8. Symbolic links are followed. `relativePath` is taken relative to the
+// A whole document as UTF-8 text: empty when it is missing, a folder, unreadable or not valid
+// UTF-8. Symbolic links are followed. Special files are never waited on: a FIFO gives what
+// it holds at that moment, a device that streams without end gives empty text. `relativePath` is taken relative to the
 // open folder `directoryFd` (AT_FDCWD for the current folder).
 std::string readTextFile(const std::string& path);
 std::string readTextFileAt(int directoryFd, const char* relativePath);

@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
+#include <fcntl.h>
 #include <memory>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -37,12 +38,6 @@ std::string absolutePath(const std::string& path)
     std::string result(canonical);
     g_free(canonical);
     return result;
-}
-
-bool itemExists(const std::string& path)
-{
-    struct stat status;
-    return ::stat(path.c_str(), &status) == 0;
 }
 
 // The longest single name the file system of `directory` (or of its nearest existing
@@ -152,11 +147,28 @@ void ProjectManager::loadProjects()
 
 void ProjectManager::refreshPreparingProjects()
 {
+    // Paths relative to the open root spare the kernel walking the root's own path once per
+    // project; a project listed from elsewhere is tested by its full path.
+    const int rootFd = ::open(rootDirectory_.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    const std::string rootPrefix = joinPath(rootDirectory_, "");
     std::set<std::string> preparing;
+    std::string relative;
     for (const auto& project : projects_) {
-        if (itemExists(joinPath(project.path, bootstrapFileName)))
-            preparing.insert(project.id());
+        std::string id = project.id();
+        struct stat status;
+        bool exists;
+        if (rootFd >= 0 && project.path.size() == rootPrefix.size() + id.size()
+            && project.path.compare(0, rootPrefix.size(), rootPrefix) == 0 && isSingleComponent(id)) {
+            relative.assign(id).append("/").append(bootstrapFileName);
+            exists = ::fstatat(rootFd, relative.c_str(), &status, 0) == 0;
+        } else {
+            exists = ::stat(joinPath(project.path, bootstrapFileName).c_str(), &status) == 0;
+        }
+        if (exists)
+            preparing.insert(std::move(id));
     }
+    if (rootFd >= 0)
+        ::close(rootFd);
     if (preparing == preparingProjectIds_)
         return;
     preparingProjectIds_ = std::move(preparing);

@@ -53,6 +53,7 @@ TEST(ReadTextFile, GivesTheWholeTextOrNothing)
     test::makeDirectories(temp / "folder");
     ASSERT_EQ(::symlink("big", (temp / "link").c_str()), 0);
     ASSERT_EQ(::mkfifo((temp / "fifo").c_str(), 0600), 0);
+    ASSERT_EQ(::symlink("/dev/zero", (temp / "endless").c_str()), 0);
 
     EXPECT_EQ(readTextFile(temp / "big"), big);
     EXPECT_EQ(readTextFile(temp / "link"), big);
@@ -61,6 +62,7 @@ TEST(ReadTextFile, GivesTheWholeTextOrNothing)
     EXPECT_EQ(readTextFile(temp / "folder"), "");
     EXPECT_EQ(readTextFile(temp / "missing"), "");
     EXPECT_EQ(readTextFile(temp / "fifo"), ""); // and returns at once instead of waiting for a writer
+    EXPECT_EQ(readTextFile(temp / "endless"), "");
 }
 
 TEST(WriteFileAtomically, ReplacesWholeKeepingPermissionsAndLeavesNoTemporaryFile)
