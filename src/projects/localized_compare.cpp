@@ -30,10 +30,11 @@ std::unique_ptr<icu::Collator> makeCollator()
     return collator;
 }
 
-// Made once: creating a collator costs far more than a comparison.
+// Made once per thread (in practice: once, on the main thread): creating a collator costs
+// far more than a comparison, and one collator is not meant to be shared between threads.
 icu::Collator* sharedCollator()
 {
-    static const std::unique_ptr<icu::Collator> collator = makeCollator();
+    thread_local const std::unique_ptr<icu::Collator> collator = makeCollator();
     return collator.get();
 }
 
