@@ -11,7 +11,7 @@ RequirementsView::RequirementsView(RequirementsEditor& editor)
     , editor_(editor)
     , header_(Gtk::Orientation::HORIZONTAL)
     , divider_(Gtk::Orientation::HORIZONTAL)
-    , banner_(Gtk::Orientation::HORIZONTAL, 8)
+    , banner_(Gtk::Orientation::VERTICAL, 6)
 {
     add_css_class("requirements-view");
 
@@ -30,17 +30,17 @@ RequirementsView::RequirementsView(RequirementsEditor& editor)
     bannerLabel_.set_wrap(true);
     bannerLabel_.set_wrap_mode(Pango::WrapMode::WORD_CHAR);
     bannerLabel_.set_xalign(0);
-    bannerLabel_.set_hexpand(true);
     banner_.append(bannerLabel_);
+    auto* bannerButtons = Gtk::make_managed<Gtk::Box>(Gtk::Orientation::HORIZONTAL, 8);
+    bannerButtons->set_halign(Gtk::Align::END);
     reloadButton_.set_label("Reload");
     reloadButton_.add_css_class("ghost-button");
-    reloadButton_.set_valign(Gtk::Align::CENTER);
     reloadButton_.signal_clicked().connect([this] { editor_.reload(); });
-    banner_.append(reloadButton_);
+    bannerButtons->append(reloadButton_);
     keepMineButton_.add_css_class("ghost-button");
-    keepMineButton_.set_valign(Gtk::Align::CENTER);
     keepMineButton_.signal_clicked().connect([this] { editor_.keepMine(); });
-    banner_.append(keepMineButton_);
+    bannerButtons->append(keepMineButton_);
+    banner_.append(*bannerButtons);
     append(banner_);
 
     documentLabel_.add_css_class("document-text");
