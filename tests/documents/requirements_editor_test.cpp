@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <memory>
+#include <ostream>
 #include <tuple>
 
 namespace tq {
@@ -28,6 +29,11 @@ using test::writeFile;
 constexpr auto afterSaveDelay = 900ms;
 
 enum class WriteMode { atomicRename, inPlace };
+
+void PrintTo(WriteMode mode, std::ostream* out)
+{
+    *out << (mode == WriteMode::atomicRename ? "atomic rename" : "in-place write");
+}
 
 // How a coding agent rewrites a document: a new file renamed over it, or the same file rewritten.
 void writeAsAgent(const std::string& path, const std::string& text, WriteMode mode)
