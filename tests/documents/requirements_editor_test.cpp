@@ -1,5 +1,6 @@
 #include "documents/requirements_editor.hpp"
 
+#include "projects/file_watcher.hpp"
 #include "projects/project_manager.hpp"
 #include "support/main_loop.hpp"
 #include "support/temp_dir.hpp"
@@ -373,6 +374,40 @@ INSTANTIATE_TEST_SUITE_P(AllWays, OutsideChangeTest,
                                                                                                     : "InPlace") +
                                     (std::get<1>(tested.param) ? "SeenByReload" : "SeenOnSave");
                          });
+
+TEST_F(RequirementsEditorTest, ThroughTheFileWatcherOwnSavesStayQuietAndOutsideChangesArrive)
+{
+    // Wired as in the window: every reported change reloads the store.
+    FileWatcher watcher;
+    int reloads = 0;
+    watcher.lastChangeChanged().connect([&] {
+        ++reloads;
+        store->loadProjects();
+    });
+    watcher.watch({root / "alpha/.tavoro"});
+
+    editor->beginEditing();
+    editor->setEditText("mine");
+    ASSERT_TRUE(runMainLoopUntil([&] { return reloads >= 1; }, 5s)) << "the watcher reports the editor's own save";
+    EXPECT_EQ(onDisk("alpha"), "mine");
+    EXPECT_FALSE(editor->hasConflict());
+    EXPECT_EQ(replacements, 0);
+
+    writeAsAgent(requirementsPath("alpha"), "agent's text", WriteMode::atomicRename);
+    ASSERT_TRUE(runMainLoopUntil([&] { return editor->editText() == "agent's text"; }, 5s));
+    EXPECT_FALSE(editor->hasConflict());
+
+    // The user keeps typing, so no save runs before the watcher's report of the agent's write.
+    writeAsAgent(requirementsPath("alpha"), "agent's second text", WriteMode::inPlace);
+    const auto deadline = std::chrono::steady_clock::now() + 5s;
+    while (!editor->hasConflict() && std::chrono::steady_clock::now() < deadline) {
+        editor->setEditText(editor->editText() + ".");
+        runMainLoopFor(300ms);
+    }
+    EXPECT_TRUE(editor->hasConflict());
+    EXPECT_EQ(onDisk("alpha"), "agent's second text");
+    EXPECT_EQ(editor->editText().rfind("agent's text.", 0), 0u);
+}
 
 TEST_F(RequirementsEditorTest, AConflictOfAProjectTheUserLeftWaitsForTheUserToComeBack)
 {

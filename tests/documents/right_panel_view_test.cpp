@@ -1,13 +1,16 @@
 #include "documents/right_panel_view.hpp"
 
+#include "chrome/palette.hpp"
+#include "chrome/theme.hpp"
 #include "projects/project_manager.hpp"
 #include "support/main_loop.hpp"
 #include "support/temp_dir.hpp"
 
 #include <gtest/gtest.h>
-#include <gtkmm/cssprovider.h>
+#include <gtkmm/stylecontext.h>
 #include <gtkmm/window.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <memory>
 
@@ -59,6 +62,7 @@ protected:
     void typeInEditor(const std::string& text) { requirements().textView().get_buffer()->insert_at_cursor(text); }
     std::string editorText() { return requirements().textView().get_buffer()->get_text(); }
 
+    Theme& theme = Theme::install(Gdk::Display::get_default());
     TempDir root;
     TempDir config;
     std::unique_ptr<ProjectManager> store;
@@ -187,21 +191,49 @@ TEST_F(RightPanelViewTest, TheConflictBannerOffersReloadAndKeepMine)
     EXPECT_NE(editorText().find("mine again"), std::string::npos);
 }
 
-TEST(DocumentsStylesheet, ParsesWithThePaletteNamesDefined)
+TEST_F(RightPanelViewTest, LooksComeFromTheBundledStylesheetAndThePalette)
 {
-    std::string css;
-    for (const char* name : {"tq_background", "tq_border", "tq_accent", "tq_surface", "tq_text_primary",
-                             "tq_text_secondary", "tq_text_tertiary"})
-        css += std::string("@define-color ") + name + " #808080;\n";
-    css += readFile(TQ_DOCUMENTS_CSS);
-    auto provider = Gtk::CssProvider::create();
-    std::vector<std::string> errors;
-    provider->signal_parsing_error().connect(
-        [&](const Glib::RefPtr<const Gtk::CssSection>& section, const Glib::Error& error) {
-            errors.push_back(section->to_string() + ": " + error.what());
-        });
-    provider->load_from_data(css);
-    EXPECT_TRUE(errors.empty()) << errors.front();
+    const std::string stylesheet = std::string(Theme::resourcePrefix) + "/css/documents.css";
+    const auto& sheets = theme.stylesheets();
+    EXPECT_NE(std::find(sheets.begin(), sheets.end(), stylesheet), sheets.end());
+    for (const auto& error : theme.stylesheetErrors())
+        EXPECT_EQ(error.find(stylesheet), std::string::npos) << error;
+
+    const auto expectColor = [&](Gtk::Widget& widget, const AdaptiveColor& color, const char* what) {
+        SCOPED_TRACE(what);
+        const Gdk::RGBA actual = widget.get_style_context()->get_color();
+        const Rgba expected = resolveColor(color, theme.appearance());
+        EXPECT_NEAR(actual.get_red(), expected.red, 0.002);
+        EXPECT_NEAR(actual.get_green(), expected.green, 0.002);
+        EXPECT_NEAR(actual.get_blue(), expected.blue, 0.002);
+    };
+    const auto expectFont = [](Gtk::Widget& widget, int size, Pango::Weight weight, const char* what) {
+        SCOPED_TRACE(what);
+        const Pango::FontDescription font = widget.get_pango_context()->get_font_description();
+        EXPECT_EQ(font.get_size(), size * PANGO_SCALE);
+        EXPECT_EQ(font.get_weight(), weight);
+    };
+
+    Gtk::ToggleButton& open = panel->tabButton(RightPanelTab::requirements);
+    Gtk::ToggleButton& closed = panel->tabButton(RightPanelTab::progress);
+    expectColor(open, palette::accent, "open tab");
+    expectColor(closed, palette::textTertiary, "other tab");
+    expectFont(*open.get_child(), 11, Pango::Weight::SEMIBOLD, "tab label");
+    expectColor(requirements().documentLabel(), palette::textSecondary, "requirements text");
+    expectFont(requirements().documentLabel(), 13, Pango::Weight::NORMAL, "requirements text");
+
+    panel->setProjectId("beta");
+    expectColor(requirements().documentLabel(), palette::textTertiary, "empty requirements");
+    click(requirements().editButton());
+    expectColor(requirements().textView(), palette::textPrimary, "editor");
+    expectFont(requirements().textView(), 13, Pango::Weight::NORMAL, "editor");
+    EXPECT_EQ(requirements().textView().get_pango_context()->get_font_description().get_family(), "monospace");
+
+    click(closed);
+    expectColor(closed, palette::accent, "open tab");
+    expectColor(open, palette::textTertiary, "other tab");
+    expectColor(panel->progressLabel(), palette::textTertiary, "empty progress");
+    EXPECT_EQ(panel->progressLabel().get_pango_context()->get_font_description().get_family(), "monospace");
 }
 
 } // namespace
