@@ -4,6 +4,8 @@
 
 #include <glibmm/main.h>
 
+#include <vector>
+
 namespace tq {
 
 namespace {
@@ -143,6 +145,24 @@ bool RequirementsEditor::hasPendingSave(const std::string& projectId) const
 {
     const Document* document = findDocument(projectId);
     return document && document->saveTimer.connected();
+}
+
+void RequirementsEditor::savePendingNow()
+{
+    std::vector<std::string> pending;
+    for (const auto& [id, document] : documents_) {
+        if (document.saveTimer.connected())
+            pending.push_back(id);
+    }
+    const auto self = self_;
+    for (const std::string& id : pending) {
+        if (Document* document = findDocument(id); document && document->saveTimer.connected()) {
+            document->saveTimer.disconnect();
+            runDeferredSave(id);
+            if (!*self)
+                return;
+        }
+    }
 }
 
 std::optional<Project> RequirementsEditor::findProject(const std::string& id) const

@@ -65,6 +65,9 @@ public:
     void keepMine();
 
     bool hasPendingSave(const std::string& projectId) const;
+    // Runs every pending deferred save now, with the usual checks. For a window about to
+    // close: its ProjectManager goes with it, and a save still waiting would be dropped.
+    void savePendingNow();
 
     sigc::signal<void()>& isEditingChanged() { return isEditingChanged_; }
     // editText was replaced by the file's text (not by the user).

@@ -32,6 +32,9 @@ public:
     const std::string& projectId() const { return editor_.projectId(); }
     void setProjectId(std::string id);
 
+    // Writes the requirements edits still waiting for their deferred save (window closing).
+    void savePendingNow() { editor_.savePendingNow(); }
+
     RightPanelTab selectedTab() const { return selectedTab_; }
     void selectTab(RightPanelTab tab);
 

@@ -236,6 +236,23 @@ TEST_F(RequirementsEditorTest, APendingSaveNeverOutlivesTheStore)
     EXPECT_EQ(onDisk("alpha"), "alpha requirements\n");
 }
 
+TEST_F(RequirementsEditorTest, SavePendingNowWritesAtOnceAndOnlyOnce)
+{
+    editor->beginEditing();
+    editor->setEditText("alpha now");
+    editor->setProjectId("beta");
+    editor->beginEditing();
+    editor->setEditText("beta now");
+    writeAsAgent(requirementsPath("alpha"), "agent's text", WriteMode::inPlace);
+    editor->savePendingNow();
+    EXPECT_EQ(onDisk("beta"), "beta now");
+    EXPECT_EQ(onDisk("alpha"), "agent's text") << "the usual check still holds";
+    EXPECT_FALSE(editor->hasPendingSave("alpha"));
+    EXPECT_FALSE(editor->hasPendingSave("beta"));
+    runMainLoopFor(afterSaveDelay);
+    EXPECT_EQ(storeNotifications, 1);
+}
+
 TEST_F(RequirementsEditorTest, TheEditorsOwnSavesAreNotReportedBackAsOutsideChanges)
 {
     editor->beginEditing();
