@@ -11,28 +11,22 @@ namespace tq {
 
 namespace {
 
-// Reads up to `capacity` bytes of a small /proc file in one go. Returns the byte count, or
-// nothing when the file cannot be opened or read.
+// Reads a small /proc file with a single read: the kernel hands out such a file whole when
+// the buffer is large enough, and each system call counts in a pass over many shells.
+// Returns the byte count, or nothing when the file cannot be opened or read.
 std::optional<std::size_t> readSmallFile(const std::string& path, char* buffer, std::size_t capacity)
 {
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
         return std::nullopt;
-    std::size_t total = 0;
-    while (total < capacity) {
-        const ssize_t count = ::read(fd, buffer + total, capacity - total);
-        if (count < 0) {
-            if (errno == EINTR)
-                continue;
-            ::close(fd);
-            return std::nullopt;
-        }
-        if (count == 0)
-            break;
-        total += static_cast<std::size_t>(count);
-    }
+    ssize_t count;
+    do
+        count = ::read(fd, buffer, capacity);
+    while (count < 0 && errno == EINTR);
     ::close(fd);
-    return total;
+    if (count < 0)
+        return std::nullopt;
+    return static_cast<std::size_t>(count);
 }
 
 // The kernel's short process name (at most 15 bytes), without the trailing newline.
@@ -69,9 +63,6 @@ bool hasActiveChildProcess(int processId, const std::string& procRoot)
     if (processId <= 0)
         return false;
     const std::string pid = std::to_string(processId);
-    const auto shellName = processName(procRoot, pid);
-    if (!shellName)
-        return false;
 
     // A shell forks its programs from its only thread, whose id is the process id.
     // 64 ids of at most 10 digits and a separator each fit; anything past is not examined.
@@ -82,6 +73,8 @@ bool hasActiveChildProcess(int processId, const std::string& procRoot)
     const std::string_view list(buffer, *size);
     const bool complete = *size < sizeof buffer;
 
+    // Read only when there is a child to compare with: a shell at its prompt costs one file.
+    std::optional<std::string> shellName;
     int examined = 0;
     std::size_t position = 0;
     while (examined < maxExaminedChildren && position < list.size()) {
@@ -93,6 +86,11 @@ bool hasActiveChildProcess(int processId, const std::string& procRoot)
         if (!isDigits(child))
             continue;
         ++examined;
+        if (!shellName) {
+            shellName = processName(procRoot, pid);
+            if (!shellName)
+                return false;
+        }
         const auto childName = processName(procRoot, child);
         if (childName && *childName != *shellName)
             return true;
