@@ -1,6 +1,7 @@
 // Opens a window with N terminal panes running real shells (a grid of about sqrt(N) rows),
 // prints "ready PID" once every shell shows its prompt, then idles until killed.
 // Used by measure-panes.sh for resident memory per pane and idle CPU.
+// Usage: tq_terminal_pane_probe [N] [--no-monitor]
 #include "terminals/terminal_container_view.hpp"
 #include "terminals/terminal_session_manager.hpp"
 #include "terminals/vte_terminal_view.hpp"
@@ -20,6 +21,7 @@
 int main(int argc, char* argv[])
 {
     const int panes = argc > 1 ? std::max(1, std::atoi(argv[1])) : 1;
+    const bool monitor = !(argc > 2 && std::string(argv[2]) == "--no-monitor");
     if (!gtk_init_check()) {
         std::fprintf(stderr, "no display\n");
         return 1;
@@ -32,7 +34,8 @@ int main(int argc, char* argv[])
 
     tq::VteTerminalViewFactory factory;
     tq::TerminalSessionManager manager(factory);
-    manager.startMonitoring();
+    if (monitor)
+        manager.startMonitoring();
 
     // Rows first, then the panes of each row side by side.
     const int rows = static_cast<int>(std::ceil(std::sqrt(panes)));
