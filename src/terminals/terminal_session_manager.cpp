@@ -126,8 +126,10 @@ void TerminalSessionManager::startMonitoring()
 {
     if (monitoringTask_.connected())
         return;
-    // A plain timeout runs on the monotonic clock; the connection is cut in the destructor.
-    monitoringTask_ = Glib::signal_timeout().connect(
+    // A seconds timeout runs on the monotonic clock and shares its wake-ups with the process's
+    // other whole-second timers: on an idle machine each wake-up of the main loop is most of
+    // what this monitor costs. The connection is cut in the destructor.
+    monitoringTask_ = Glib::signal_timeout().connect_seconds(
         [this] {
             try {
                 refreshActiveProjects();

@@ -27,7 +27,7 @@ class TerminalSessionManager : public sigc::trackable {
 public:
     using Clock = std::chrono::system_clock;
     using ActivityTest = std::function<bool(int processId)>;
-    static constexpr std::chrono::milliseconds monitorInterval{2000};
+    static constexpr std::chrono::seconds monitorInterval{2};
 
     explicit TerminalSessionManager(TerminalViewFactory& factory,
                                     ActivityTest activityTest = [](int pid) { return hasActiveChildProcess(pid); });
