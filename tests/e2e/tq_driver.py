@@ -161,6 +161,9 @@ class App:
         self.focus()
         xdotool("key", "--clearmodifiers", *keys)
 
+    def type_text(self, text):
+        xdotool("type", "--delay", "5", text)
+
     def close(self):
         if self.process.poll() is None:
             self.process.send_signal(signal.SIGTERM)
