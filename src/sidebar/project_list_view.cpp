@@ -12,6 +12,8 @@
 #include <gtkmm/gestureclick.h>
 #include <gtkmm/noselection.h>
 
+#include <algorithm>
+
 namespace tq {
 
 namespace {
@@ -166,6 +168,10 @@ void ProjectListView::rebuild()
         for (std::size_t i = prefix; i < newCount - suffix; ++i)
             additions.push_back(ProjectListItem::create(next[i].projectId, next[i].name, next[i].state));
         shownEntries_ = std::move(next);
+        if (hoveredProjectId_ && std::none_of(shownEntries_.begin(), shownEntries_.end(), [&](const Entry& entry) {
+                return entry.projectId == *hoveredProjectId_;
+            }))
+            hoveredProjectId_.reset();
         items_->splice(static_cast<guint>(prefix), static_cast<guint>(oldCount - prefix - suffix), additions);
     }
     refreshRowLooks();
@@ -222,13 +228,19 @@ void ProjectListView::bindRow(const Glib::RefPtr<Gtk::ListItem>& listItem)
 
 void ProjectListView::unbindRow(const Glib::RefPtr<Gtk::ListItem>& listItem)
 {
-    if (auto* row = dynamic_cast<ProjectRow*>(listItem->get_child()))
+    if (auto* row = dynamic_cast<ProjectRow*>(listItem->get_child())) {
         boundRows_.erase(row);
+        row->clearProject();
+    }
 }
 
 void ProjectListView::onPointerInside(const ProjectRow& row, bool inside)
 {
     if (destroying_ || row.projectId().empty())
+        return;
+    // A row taken off the screen under the pointer reports a leave; the hover stays with the
+    // project, whose new row takes its place.
+    if (!inside && !row.get_mapped())
         return;
     if (inside)
         hoveredProjectId_ = row.projectId();

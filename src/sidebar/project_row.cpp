@@ -34,7 +34,7 @@ ProjectRow::ProjectRow()
     stateOverlay_.set_halign(Gtk::Align::CENTER);
     stateOverlay_.set_hexpand(true);
     folder_.add_css_class("project-folder");
-    folder_.set_from_icon_name("tq-folder-symbolic");
+    folder_.set_from_icon_name("tq-sidebar-folder-symbolic");
     stateOverlay_.set_child(folder_);
     // Halo and dot sit on the folder's upper right corner; CSS shifts them 3 px right and up.
     indicator_.add_css_class("project-indicator");
@@ -86,7 +86,7 @@ void ProjectRow::setProject(const std::string& projectId, const std::string& nam
         setClass(stateClasses[static_cast<int>(state_)], false);
         state_ = state;
         setClass(stateClasses[static_cast<int>(state)], true);
-        folder_.set_from_icon_name(state == ProjectState::pinned ? "tq-folder-filled-symbolic" : "tq-folder-symbolic");
+        folder_.set_from_icon_name(state == ProjectState::pinned ? "tq-sidebar-folder-filled-symbolic" : "tq-sidebar-folder-symbolic");
         indicator_.set_visible(state == ProjectState::preparing || state == ProjectState::active);
         pinMarker_.set_visible(state == ProjectState::pinned);
         gtk_accessible_update_property(GTK_ACCESSIBLE(gobj()), GTK_ACCESSIBLE_PROPERTY_DESCRIPTION,

@@ -24,6 +24,8 @@ public:
     ProjectRow();
 
     void setProject(const std::string& projectId, const std::string& name, ProjectState state);
+    // The row no longer shows a project (the list took it back); pointer reports stop counting.
+    void clearProject() { projectId_.clear(); }
     void setSelected(bool selected);
     void setHovering(bool hovering);
 

@@ -36,10 +36,9 @@ void typeAndReturn(AdwMessageDialog* dialog, const std::string& text)
     g_signal_emit_by_name(focus, "activate");
 }
 
-void typeAndRespond(AdwMessageDialog* dialog, const std::string& text, const char* response)
+void type(AdwMessageDialog* dialog, const std::string& text)
 {
     gtk_editable_set_text(GTK_EDITABLE(adw_message_dialog_get_extra_child(dialog)), text.c_str());
-    adw_message_dialog_response(dialog, response);
 }
 
 TEST_F(ProjectListDialogsTest, TheNewProjectDialogCreatesATrimmedNameAndIgnoresBlankOrCancel)
@@ -74,7 +73,8 @@ TEST_F(ProjectListDialogsTest, TheNewProjectDialogCreatesATrimmedNameAndIgnoresB
     view_->showNewProjectDialog();
     dialog = waitForDialog("New Project");
     ASSERT_NE(dialog, nullptr);
-    typeAndRespond(dialog, "other", cancelResponse);
+    type(dialog, "other");
+    choose(dialog, "Cancel");
     ASSERT_TRUE(runMainLoopUntil([&] { return openDialogs().empty(); }));
     EXPECT_TRUE(folderNames(root_).empty());
 
@@ -86,7 +86,7 @@ TEST_F(ProjectListDialogsTest, TheNewProjectDialogCreatesATrimmedNameAndIgnoresB
     ASSERT_TRUE(waitForRowNames({"my demo"}));
     EXPECT_EQ(folderNames(root_), std::vector<std::string>{"my demo"});
     EXPECT_TRUE(exists(root_ + "/my demo/BOOTSTRAP.md"));
-    EXPECT_TRUE(row("my demo")->has_css_class("preparing"));
+    EXPECT_TRUE(rowHasClass("my demo", "preparing"));
     EXPECT_FALSE(selection_.project());
     EXPECT_TRUE(runMainLoopUntil([&] { return openDialogs().empty(); }));
 }
@@ -101,7 +101,8 @@ TEST_F(ProjectListDialogsTest, ANameTheStoreRefusesIsExplainedAndCreatesNothing)
         view_->showNewProjectDialog();
         auto* dialog = waitForDialog("New Project");
         ASSERT_NE(dialog, nullptr);
-        typeAndRespond(dialog, refused, createResponse);
+        type(dialog, refused);
+        choose(dialog, "Create");
 
         const auto trimmed = *newProjectName(refused);
         auto* notice = waitForDialog("Could not create \"" + trimmed + "\"");
@@ -109,7 +110,7 @@ TEST_F(ProjectListDialogsTest, ANameTheStoreRefusesIsExplainedAndCreatesNothing)
         EXPECT_GT(std::string(adw_message_dialog_get_body(notice)).size(), 10u);
         EXPECT_EQ(folderNames(root_), std::vector<std::string>{"alpha"});
         EXPECT_EQ(rowNames(), std::vector<std::string>{"alpha"});
-        adw_message_dialog_response(notice, okResponse);
+        choose(notice, "OK");
         ASSERT_TRUE(runMainLoopUntil([&] { return openDialogs().empty(); }));
     }
 }
@@ -129,7 +130,7 @@ TEST_F(ProjectListDialogsTest, DeletingAfterConfirmationTrashesTheFolderAndClear
     EXPECT_STREQ(adw_message_dialog_get_response_label(dialog, moveToTrashResponse), "Move to Trash");
     EXPECT_STREQ(adw_message_dialog_get_response_label(dialog, cancelResponse), "Cancel");
     EXPECT_EQ(adw_message_dialog_get_response_appearance(dialog, moveToTrashResponse), ADW_RESPONSE_DESTRUCTIVE);
-    adw_message_dialog_response(dialog, cancelResponse);
+    choose(dialog, "Cancel");
     ASSERT_TRUE(runMainLoopUntil([&] { return openDialogs().empty(); }));
     EXPECT_TRUE(exists(root_ + "/beta"));
     EXPECT_EQ(selection_.projectId(), "beta");
@@ -138,7 +139,7 @@ TEST_F(ProjectListDialogsTest, DeletingAfterConfirmationTrashesTheFolderAndClear
     ASSERT_TRUE(activate("delete", "gamma"));
     dialog = waitForDialog("Delete \"gamma\"?");
     ASSERT_NE(dialog, nullptr);
-    adw_message_dialog_response(dialog, moveToTrashResponse);
+    choose(dialog, "Move to Trash");
     EXPECT_TRUE(waitForRowNames({"alpha", "beta"}));
     EXPECT_FALSE(exists(root_ + "/gamma"));
     EXPECT_TRUE(exists(trash + "gamma"));
@@ -148,7 +149,7 @@ TEST_F(ProjectListDialogsTest, DeletingAfterConfirmationTrashesTheFolderAndClear
     ASSERT_TRUE(activate("delete", "beta"));
     dialog = waitForDialog("Delete \"beta\"?");
     ASSERT_NE(dialog, nullptr);
-    adw_message_dialog_response(dialog, moveToTrashResponse);
+    choose(dialog, "Move to Trash");
     EXPECT_TRUE(waitForRowNames({"alpha"}));
     EXPECT_TRUE(exists(trash + "beta"));
     EXPECT_FALSE(selection_.project());
@@ -172,7 +173,7 @@ TEST_F(ProjectListDialogsTest, AFailedMoveToTheTrashKeepsTheFolderAndTellsTheUse
     ASSERT_TRUE(activate("delete", "demo"));
     auto* dialog = waitForDialog("Delete \"demo\"?");
     ASSERT_NE(dialog, nullptr);
-    adw_message_dialog_response(dialog, moveToTrashResponse);
+    choose(dialog, "Move to Trash");
     auto* notice = waitForDialog("Could not move \"demo\" to the Trash");
     EXPECT_NE(notice, nullptr);
     EXPECT_TRUE(exists(root + "/demo"));

@@ -4,6 +4,8 @@
 
 #include <gtkmm/popovermenu.h>
 
+#include <filesystem>
+
 namespace tq::test {
 namespace {
 
@@ -68,7 +70,7 @@ TEST_F(ProjectListViewTest, RowsFollowTheDisplayOrderWithTheirStateLooks)
     std::filesystem::remove(root_ + "/prep/BOOTSTRAP.md");
     projectManager_->refreshPreparingProjects();
     EXPECT_TRUE(waitForRowNames({"beta", "both", "Alpha", "busy", "prep", "zeta"}));
-    EXPECT_TRUE(row("both")->has_css_class("preparing"));
+    EXPECT_TRUE(rowHasClass("both", "preparing"));
 }
 
 TEST_F(ProjectListViewTest, AClickAnywhereInARowSelectsItsProject)
@@ -77,32 +79,36 @@ TEST_F(ProjectListViewTest, AClickAnywhereInARowSelectsItsProject)
     projectManager_->togglePin("alpha");
     ASSERT_TRUE(waitForRowNames({"alpha", "beta", "gamma"}));
     auto* beta = row("beta");
+    ASSERT_NE(beta, nullptr);
     const double middle = beta->get_height() / 2.0;
 
     // The 6 px margin beside the highlighted shape belongs to the row.
     pointerAt(*beta, 2, middle);
-    ASSERT_TRUE(runMainLoopUntil([&] { return row("beta")->has_css_class("hovering"); }));
-    EXPECT_FALSE(row("alpha")->has_css_class("hovering"));
+    ASSERT_TRUE(runMainLoopUntil([&] { return rowHasClass("beta", "hovering"); }));
+    EXPECT_FALSE(rowHasClass("alpha", "hovering"));
     EXPECT_FALSE(selection_.project());
 
     // A re-render that replaces the row's entry keeps the hover with the project.
     writeFile(root_ + "/beta/BOOTSTRAP.md", "");
     projectManager_->refreshPreparingProjects();
-    ASSERT_TRUE(runMainLoopUntil([&] { return row("beta")->has_css_class("preparing"); }));
-    EXPECT_TRUE(row("beta")->has_css_class("hovering"));
+    ASSERT_TRUE(runMainLoopUntil([&] { return rowHasClass("beta", "preparing"); }));
+    EXPECT_TRUE(rowHasClass("beta", "hovering"));
 
-    clickAt(*row("beta"), 2, middle);
+    beta = row("beta");
+    ASSERT_NE(beta, nullptr);
+    clickAt(*beta, 2, middle);
     ASSERT_TRUE(runMainLoopUntil([&] { return selection_.projectId() == "beta"; }));
     EXPECT_EQ(*selection_.project(), project("beta"));
-    EXPECT_TRUE(row("beta")->has_css_class("selected"));
+    EXPECT_TRUE(rowHasClass("beta", "selected"));
 
     auto* gamma = row("gamma");
+    ASSERT_NE(gamma, nullptr);
     clickAt(*gamma, gamma->get_width() - 3, gamma->get_height() / 2.0);
     ASSERT_TRUE(runMainLoopUntil([&] { return selection_.projectId() == "gamma"; }));
-    EXPECT_TRUE(row("gamma")->has_css_class("selected"));
-    EXPECT_TRUE(row("gamma")->has_css_class("hovering"));
-    EXPECT_FALSE(row("beta")->has_css_class("selected"));
-    EXPECT_FALSE(row("beta")->has_css_class("hovering"));
+    EXPECT_TRUE(rowHasClass("gamma", "selected"));
+    EXPECT_TRUE(rowHasClass("gamma", "hovering"));
+    EXPECT_FALSE(rowHasClass("beta", "selected"));
+    EXPECT_FALSE(rowHasClass("beta", "hovering"));
 }
 
 TEST_F(ProjectListViewTest, PinningThroughTheActionReordersAndPersists)
@@ -112,12 +118,12 @@ TEST_F(ProjectListViewTest, PinningThroughTheActionReordersAndPersists)
 
     EXPECT_TRUE(activate("toggle-pin", "beta"));
     EXPECT_TRUE(waitForRowNames({"beta", "alpha"}));
-    EXPECT_TRUE(row("beta")->has_css_class("pinned"));
+    EXPECT_TRUE(rowHasClass("beta", "pinned"));
     EXPECT_EQ(pinnedIdsOnDisk(), std::vector<std::string>{"beta"});
 
     EXPECT_TRUE(activate("toggle-pin", "beta"));
     EXPECT_TRUE(waitForRowNames({"alpha", "beta"}));
-    EXPECT_TRUE(row("beta")->has_css_class("normal"));
+    EXPECT_TRUE(rowHasClass("beta", "normal"));
     EXPECT_TRUE(pinnedIdsOnDisk().empty());
 }
 
@@ -183,6 +189,7 @@ TEST_F(ProjectListViewTest, ARightClickOpensTheContextMenuForThatRow)
     for (const auto& [name, pinLabel] : {Case{"beta", "Unpin"}, Case{"alpha", "Pin to Top"}}) {
         SCOPED_TRACE(name);
         auto* shown = row(name);
+        ASSERT_NE(shown, nullptr);
         clickAt(*shown, shown->get_width() / 2.0, shown->get_height() / 2.0, 3);
         ASSERT_TRUE(runMainLoopUntil([&] { return menu->get_visible(); }));
         const std::vector<MenuEntry> expected = {

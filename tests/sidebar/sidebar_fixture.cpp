@@ -1,5 +1,6 @@
 #include "sidebar_fixture.hpp"
 
+#include "chrome/theme.hpp"
 #include "support/main_loop.hpp"
 #include "terminals/split_node.hpp"
 
@@ -14,6 +15,7 @@ SidebarFixture::SidebarFixture()
     : root_(home_ / "projects"), settingsPath_(home_ / "config/tavoro-quelm/settings.ini")
 {
     makeDirectories(root_);
+    Theme::install(Gdk::Display::get_default());
     projectManager_ = std::make_unique<ProjectManager>(SettingsFile(settingsPath_), root_);
     sessionManager_ = std::make_unique<TerminalSessionManager>(
         factory_, [this](int processId) { return busyProcessIds_.contains(processId); });
@@ -62,7 +64,8 @@ namespace {
 void collectRows(Gtk::Widget& widget, std::vector<ProjectRow*>& found)
 {
     if (auto* row = dynamic_cast<ProjectRow*>(&widget)) {
-        if (row->get_mapped())
+        // Rows the list has not laid out yet are not on screen.
+        if (row->get_mapped() && row->get_height() > 0)
             found.push_back(row);
         return;
     }
@@ -103,6 +106,12 @@ ProjectRow* SidebarFixture::row(const std::string& name)
     return nullptr;
 }
 
+bool SidebarFixture::rowHasClass(const std::string& name, const char* cssClass)
+{
+    auto* shown = row(name);
+    return shown && shown->has_css_class(cssClass);
+}
+
 bool SidebarFixture::waitForRowNames(const std::vector<std::string>& expected)
 {
     const bool matched = runMainLoopUntil([&] { return rowNames() == expected; });
@@ -114,6 +123,7 @@ bool SidebarFixture::waitForRowNames(const std::vector<std::string>& expected)
 
 void SidebarFixture::pointerAt(Gtk::Widget& widget, double x, double y)
 {
+    ASSERT_TRUE(runMainLoopUntil([&] { return widget.get_mapped() && widget.get_height() > 0; }));
     auto* native = widget.get_native();
     ASSERT_NE(native, nullptr);
     double windowX = 0;
@@ -126,7 +136,7 @@ void SidebarFixture::pointerAt(Gtk::Widget& widget, double x, double y)
     ASSERT_TRUE(GDK_IS_X11_SURFACE(surface));
     const auto xid = std::to_string(gdk_x11_surface_get_xid(surface));
     int status = 0;
-    Glib::spawn_sync("", std::vector<std::string>{"xdotool", "mousemove", "--sync", "--window", xid,
+    Glib::spawn_sync("", std::vector<std::string>{"xdotool", "mousemove", "--window", xid,
                                                  std::to_string(static_cast<int>(windowX + surfaceX)),
                                                  std::to_string(static_cast<int>(windowY + surfaceY))},
                      Glib::SpawnFlags::SEARCH_PATH, {}, nullptr, nullptr, &status);
@@ -167,6 +177,24 @@ AdwMessageDialog* SidebarFixture::waitForDialog(const std::string& heading)
         return found != nullptr;
     });
     return found;
+}
+
+void SidebarFixture::choose(AdwMessageDialog* dialog, const std::string& label)
+{
+    // The response buttons are the dialog's only buttons; a click closes the dialog and responds.
+    std::vector<GtkWidget*> pending{GTK_WIDGET(dialog)};
+    while (!pending.empty()) {
+        auto* widget = pending.back();
+        pending.pop_back();
+        if (GTK_IS_BUTTON(widget) && gtk_button_get_label(GTK_BUTTON(widget)) &&
+            label == gtk_button_get_label(GTK_BUTTON(widget))) {
+            g_signal_emit_by_name(widget, "clicked");
+            return;
+        }
+        for (auto* child = gtk_widget_get_first_child(widget); child; child = gtk_widget_get_next_sibling(child))
+            pending.push_back(child);
+    }
+    ADD_FAILURE() << "the dialog has no button " << label;
 }
 
 bool SidebarFixture::activate(const char* action, const std::string& projectId)

@@ -54,6 +54,8 @@ protected:
     std::vector<ProjectRow*> rows();
     std::vector<std::string> rowNames();
     ProjectRow* row(const std::string& name);
+    // False also when no such row is on screen.
+    bool rowHasClass(const std::string& name, const char* cssClass);
     bool waitForRowNames(const std::vector<std::string>& expected);
 
     // Real pointer input through the X server: `x`, `y` in the widget's coordinates.
@@ -63,6 +65,8 @@ protected:
     // The shown message dialog with that heading, after waiting for it; null when none came.
     AdwMessageDialog* waitForDialog(const std::string& heading);
     std::vector<AdwMessageDialog*> openDialogs();
+    // Clicks the dialog's response button with that label.
+    void choose(AdwMessageDialog* dialog, const std::string& label);
 
     bool activate(const char* action, const std::string& projectId);
     std::vector<std::string> pinnedIdsOnDisk() const;
