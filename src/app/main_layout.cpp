@@ -7,7 +7,7 @@
 #include "documents/right_panel_view.hpp"
 #include "sidebar/project_list_view.hpp"
 #include "terminals/terminal_container_view.hpp"
-#include "terminals/vte_terminal_view.hpp"
+#include "terminals/vte_terminal_view_factory.hpp"
 
 #include <glibmm/main.h>
 

@@ -3,6 +3,7 @@
 #include "app/onboarding_actions.hpp"
 
 #include <giomm/file.h>
+#include <gtkmm/dialog.h>
 #include <gtkmm/image.h>
 #include <gtkmm/overlay.h>
 #include <gtkmm/window.h>
@@ -27,16 +28,24 @@ Gtk::Widget* makeButtonContent(const char* iconName, const char* text)
     return content;
 }
 
+void setAccessibleLabel(Gtk::Widget& widget, const char* label)
+{
+    gtk_accessible_update_property(GTK_ACCESSIBLE(widget.gobj()), GTK_ACCESSIBLE_PROPERTY_LABEL, label, -1);
+}
+
 } // namespace
 
 OnboardingView::OnboardingView(ProjectManager& projectManager)
-    : Gtk::Box(Gtk::Orientation::VERTICAL, 28), projectManager_(projectManager)
+    : Gtk::Box(Gtk::Orientation::VERTICAL), projectManager_(projectManager)
 {
+    // The background fills the window; the content sits in its middle.
     add_css_class("onboarding");
     set_hexpand(true);
     set_vexpand(true);
-    set_valign(Gtk::Align::CENTER);
-    set_halign(Gtk::Align::FILL);
+    auto* content = Gtk::make_managed<Gtk::Box>(Gtk::Orientation::VERTICAL, 28);
+    content->set_vexpand(true);
+    content->set_valign(Gtk::Align::CENTER);
+    append(*content);
 
     auto* emblem = Gtk::make_managed<Gtk::Overlay>();
     emblem->set_halign(Gtk::Align::CENTER);
@@ -51,7 +60,7 @@ OnboardingView::OnboardingView(ProjectManager& projectManager)
     symbol->set_halign(Gtk::Align::CENTER);
     symbol->set_valign(Gtk::Align::CENTER);
     emblem->add_overlay(*symbol);
-    append(*emblem);
+    content->append(*emblem);
 
     auto* texts = Gtk::make_managed<Gtk::Box>(Gtk::Orientation::VERTICAL, 8);
     texts->set_halign(Gtk::Align::CENTER);
@@ -61,21 +70,21 @@ OnboardingView::OnboardingView(ProjectManager& projectManager)
     subtitle->add_css_class("onboarding-subtitle");
     texts->append(*title);
     texts->append(*subtitle);
-    append(*texts);
+    content->append(*texts);
 
     auto* buttons = Gtk::make_managed<Gtk::Box>(Gtk::Orientation::VERTICAL, 10);
     buttons->set_halign(Gtk::Align::CENTER);
     selectExistingButton_.set_child(*makeButtonContent("folder-open-symbolic", "Select Existing Folder"));
     selectExistingButton_.add_css_class("accent-button");
-    selectExistingButton_.update_property(Gtk::Accessible::Property::LABEL, "Select Existing Folder");
+    setAccessibleLabel(selectExistingButton_, "Select Existing Folder");
     selectExistingButton_.signal_clicked().connect([this] { chooseFolder(Choice::existingFolder); });
     createNewButton_.set_child(*makeButtonContent("folder-new-symbolic", "Create New Folder"));
     createNewButton_.add_css_class("ghost-button");
-    createNewButton_.update_property(Gtk::Accessible::Property::LABEL, "Create New Folder");
+    setAccessibleLabel(createNewButton_, "Create New Folder");
     createNewButton_.signal_clicked().connect([this] { chooseFolder(Choice::parentOfNewFolder); });
     buttons->append(selectExistingButton_);
     buttons->append(createNewButton_);
-    append(*buttons);
+    content->append(*buttons);
 }
 
 OnboardingView::~OnboardingView()

@@ -28,7 +28,7 @@ void TavoroQuelmApp::on_startup()
 {
     Gtk::Application::on_startup();
     adw_init();
-    Theme::install();
+    Theme::install(Gdk::Display::get_default());
     addActions();
     buildMenuBar();
 }
