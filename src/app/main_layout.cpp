@@ -10,14 +10,24 @@
 #include "terminals/vte_terminal_view_factory.hpp"
 
 #include <glibmm/main.h>
+#include <gtkmm/stack.h>
 
 namespace tq {
 
 namespace {
+
 constexpr const char* onboardingPage = "onboarding";
 constexpr const char* workspacePage = "workspace";
-constexpr const char* placeholderPage = "placeholder";
-constexpr const char* contentPage = "content";
+
+void showOnly(Gtk::Box& column, Gtk::Widget& widget)
+{
+    if (widget.get_parent() == &column && !widget.get_next_sibling() && !widget.get_prev_sibling())
+        return;
+    while (auto* child = column.get_first_child())
+        column.remove(*child);
+    column.append(widget);
+}
+
 } // namespace
 
 MainLayout::MainLayout(AppState& appState, std::function<bool()> isActiveWindow)
@@ -30,8 +40,12 @@ MainLayout::MainLayout(AppState& appState, std::function<bool()> isActiveWindow)
     gate_.set_vexpand(true);
     append(gate_);
 
+    // The root is published before it is stored; the list that follows comes after both.
     projectManager_.rootDirectoryChanged().connect(sigc::mem_fun(*this, &MainLayout::showGateOrWorkspace));
-    projectManager_.projectsChanged().connect(sigc::mem_fun(*this, &MainLayout::updateDocumentsColumn));
+    projectManager_.projectsChanged().connect([this] {
+        showGateOrWorkspace();
+        updateDocumentsColumn();
+    });
     selection_.changed().connect([this] {
         updateTerminalColumn();
         updateDocumentsColumn();
@@ -48,12 +62,18 @@ MainLayout::~MainLayout()
 {
     controller_.workspaceDisappeared();
     // The views borrow the stores: take them down while the stores still exist.
+    if (rightPanel_)
+        rightPanel_->savePendingNow();
     while (auto* page = gate_.get_first_child())
         gate_.remove(*page);
+    terminalContainer_.reset();
+    rightPanel_.reset();
 }
 
 void MainLayout::showGateOrWorkspace()
 {
+    if (controller_.isWorkspaceShown())
+        return; // there is no way back to onboarding
     if (!projectManager_.hasRootDirectory()) {
         if (!onboarding_) {
             onboarding_ = Gtk::make_managed<OnboardingView>(projectManager_);
@@ -82,17 +102,15 @@ void MainLayout::buildWorkspace()
     sidebar_ = Gtk::make_managed<ProjectListView>(projectManager_, sessionManager_, selection_);
     columns_->setSidebar(*sidebar_);
 
-    auto* terminalColumn = Gtk::make_managed<Gtk::Stack>();
-    terminalColumn->add_css_class("terminal-column");
-    terminalPlaceholder_ = Gtk::make_managed<PlaceholderView>("utilities-terminal-symbolic");
-    terminalColumn->add(*terminalPlaceholder_, placeholderPage);
-    columns_->setCenter(*terminalColumn);
+    terminalColumn_ = Gtk::make_managed<Gtk::Box>();
+    terminalColumn_->add_css_class("terminal-column");
+    terminalPlaceholder_ = std::make_unique<PlaceholderView>("utilities-terminal-symbolic");
+    columns_->setCenter(*terminalColumn_);
 
-    auto* documentsColumn = Gtk::make_managed<Gtk::Stack>();
-    documentsColumn->add_css_class("documents-column");
-    documentsPlaceholder_ = Gtk::make_managed<PlaceholderView>("text-x-generic-symbolic");
-    documentsColumn->add(*documentsPlaceholder_, placeholderPage);
-    columns_->setDocuments(*documentsColumn);
+    documentsColumn_ = Gtk::make_managed<Gtk::Box>();
+    documentsColumn_->add_css_class("documents-column");
+    documentsPlaceholder_ = std::make_unique<PlaceholderView>("text-x-generic-symbolic");
+    columns_->setDocuments(*documentsColumn_);
 
     statusBar_ = Gtk::make_managed<StatusBarView>();
 
@@ -109,53 +127,44 @@ void MainLayout::updateTerminalColumn()
 {
     if (!workspace_)
         return;
-    auto* column = dynamic_cast<Gtk::Stack*>(terminalPlaceholder_->get_parent());
     const auto& project = selection_.project();
     const auto projectId = selection_.projectId();
-    if (terminalContainer_ && terminalContainerProjectId_ != projectId) {
-        column->remove(*terminalContainer_);
-        terminalContainer_ = nullptr;
-        terminalContainerProjectId_.reset();
-    }
     if (!project) {
-        column->set_visible_child(placeholderPage);
+        showOnly(*terminalColumn_, *terminalPlaceholder_);
+        terminalContainer_.reset();
+        terminalContainerProjectId_.reset();
         return;
     }
-    if (!terminalContainer_) {
+    // Another project gets a container of its own; its terminals live on in the session manager.
+    if (!terminalContainer_ || terminalContainerProjectId_ != projectId) {
         sessionManager_.getOrCreateTree(*project);
-        terminalContainer_ = Gtk::make_managed<TerminalContainerView>(sessionManager_, *projectId, project->path);
+        auto container = std::make_unique<TerminalContainerView>(sessionManager_, *projectId, project->path);
+        showOnly(*terminalColumn_, *container);
+        terminalContainer_ = std::move(container);
         terminalContainerProjectId_ = projectId;
-        column->add(*terminalContainer_, contentPage);
     }
-    column->set_visible_child(*terminalContainer_);
 }
 
 void MainLayout::updateDocumentsColumn()
 {
     if (!workspace_)
         return;
-    auto* column = dynamic_cast<Gtk::Stack*>(documentsPlaceholder_->get_parent());
     const auto projectId = selection_.projectId();
     if (!projectId) {
         // A later selection opens a fresh panel at its first tab.
-        if (rightPanel_) {
-            column->remove(*rightPanel_);
-            rightPanel_ = nullptr;
-        }
-        column->set_visible_child(placeholderPage);
+        showOnly(*documentsColumn_, *documentsPlaceholder_);
+        rightPanel_.reset(); // a save it still had pending runs on its own
         return;
     }
-    if (!rightPanel_) {
-        rightPanel_ = Gtk::make_managed<RightPanelView>(projectManager_, *projectId);
-        column->add(*rightPanel_, contentPage);
-    } else {
+    if (!rightPanel_)
+        rightPanel_ = std::make_unique<RightPanelView>(projectManager_, *projectId);
+    else
         rightPanel_->setProjectId(*projectId);
-    }
     // The panel shows the store's record; while the folder is gone there is nothing to show.
     if (controller_.selectedRecord())
-        column->set_visible_child(*rightPanel_);
+        showOnly(*documentsColumn_, *rightPanel_);
     else
-        column->set_visible_child(placeholderPage);
+        showOnly(*documentsColumn_, *documentsPlaceholder_);
 }
 
 void MainLayout::updateStatusBar()

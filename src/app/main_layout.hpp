@@ -62,11 +62,15 @@ private:
     Gtk::Box* workspace_ = nullptr;
     WorkspaceColumns* columns_ = nullptr;
     ProjectListView* sidebar_ = nullptr;
-    PlaceholderView* terminalPlaceholder_ = nullptr;
-    TerminalContainerView* terminalContainer_ = nullptr;
+    // Each side of the workspace shows one widget at a time; what is not shown is out of the
+    // widget tree (so assistive technology never reads a hidden page).
+    Gtk::Box* terminalColumn_ = nullptr;
+    std::unique_ptr<PlaceholderView> terminalPlaceholder_;
+    std::unique_ptr<TerminalContainerView> terminalContainer_;
     std::optional<std::string> terminalContainerProjectId_;
-    PlaceholderView* documentsPlaceholder_ = nullptr;
-    RightPanelView* rightPanel_ = nullptr;
+    Gtk::Box* documentsColumn_ = nullptr;
+    std::unique_ptr<PlaceholderView> documentsPlaceholder_;
+    std::unique_ptr<RightPanelView> rightPanel_;
     StatusBarView* statusBar_ = nullptr;
 };
 

@@ -32,8 +32,7 @@ void WorkspaceController::workspaceAppeared()
 {
     if (isWorkspaceShown())
         return;
-    projectManager_.loadProjects();
-    sessionManager_.startMonitoring();
+    // Shown from here on, also for whoever observes the load below.
     preparingRefresh_ = Glib::signal_timeout().connect(
         [this] {
             projectManager_.refreshPreparingProjects();
@@ -41,6 +40,8 @@ void WorkspaceController::workspaceAppeared()
             return true;
         },
         preparingRefreshIntervalMs);
+    projectManager_.loadProjects();
+    sessionManager_.startMonitoring();
 }
 
 void WorkspaceController::workspaceDisappeared()

@@ -41,23 +41,26 @@ class OnboardingGate(unittest.TestCase):
         make_project(root, "existing-project")
         with App(BINARY) as app:
             find_one(app.root, role="label", name="Welcome to Tavoro Quelm")
-            select = find_one(app.root, role="button", name="Select Existing Folder")
-            find_one(app.root, role="button", name="Create New Folder")
+            select = find_one(app.root, role="push button", name="Select Existing Folder")
+            find_one(app.root, role="push button", name="Create New Folder")
             self.assertEqual(showing_named(app, "Status bar"), [], "no workspace behind onboarding")
 
             click(select)
-            dialog = find_one(app.root, role="dialog", name="Select your projects folder", timeout=15)
+            dialog = find_one(app.root, name="Select your projects folder", timeout=15)
             # Type the folder's path into the chooser's location entry and accept it.
             app.key("ctrl+l")
             app.type_text(root + "/")
-            accept = find_one(dialog, role="button", name="Select")
+            # GTK 4.8 names the button after its mnemonic and its text ("_Open Open").
+            accept = wait_until(lambda: find_all(dialog, role="push button",
+                                                 predicate=lambda n: n.name.endswith(" Open")),
+                                10, "the chooser's Open button")[0]
             click(accept)
             find_one(app.root, name="existing-project", timeout=15)
             find_one(app.root, name="Status bar")
 
-        settings = os.path.join(app.config, "tavoro-quelm", "settings.ini")
-        with open(settings, encoding="utf-8") as stored:
-            self.assertIn(f"{ROOT_KEY}={root}", stored.read())
+            settings = os.path.join(app.config, "tavoro-quelm", "settings.ini")
+            with open(settings, encoding="utf-8") as stored:
+                self.assertIn(f"{ROOT_KEY}={root}", stored.read())
 
 
 class Workspace(unittest.TestCase):
@@ -82,13 +85,15 @@ class Workspace(unittest.TestCase):
             app.key("ctrl+shift+w")
             find_one(app.root, name="2 terminal panes")
 
-            click(find_one(app.root, role="toggle button", name="PROGRESS"))
+            click(find_one(app.root, role="push button", name="PROGRESS"))
             find_one(app.root, role="label", name="# Progress\n\n- [ ] Project created\n")
             with open(os.path.join(self.alpha, ".tavoro", "progress.md"), "w", encoding="utf-8") as out:
                 out.write("# Progress\n\n- [x] Project created\n- [ ] Agents at work\n")
             find_one(app.root, role="label", name="# Progress\n\n- [x] Project created\n- [ ] Agents at work\n",
                      timeout=3)
-            find_one(app.root, role="label", name="progress.md changed 0 sec. ago", timeout=3)
+            wait_until(lambda: find_all(app.root, role="label",
+                                        predicate=lambda n: n.name.startswith("progress.md changed ")),
+                       3, "the status bar's change text")
 
 
 if __name__ == "__main__":

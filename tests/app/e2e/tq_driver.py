@@ -59,8 +59,9 @@ def find_all(root, role=None, name=None, predicate=None):
 
 
 def is_showing(node):
+    # GTK 4.8 reports only "visible" (widgets that are not visible leave the tree).
     try:
-        return node.getState().contains(pyatspi.STATE_SHOWING)
+        return node.getState().contains(pyatspi.STATE_VISIBLE)
     except Exception:
         return False
 
@@ -73,7 +74,9 @@ def find_one(root, role=None, name=None, timeout=10.0, showing=True):
 
 
 def center_of(node):
-    extents = node.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+    # GTK 4.8 reports positions relative to the toplevel only. Without a window manager every
+    # toplevel (dialogs included) sits at the screen's origin, so these are screen positions.
+    extents = node.queryComponent().getExtents(pyatspi.WINDOW_COORDS)
     return extents.x + extents.width // 2, extents.y + extents.height // 2
 
 
