@@ -4,8 +4,10 @@ Usage: app_e2e_test.py PATH_TO_TAVORO_QUELM
 """
 import os
 import shutil
+import subprocess
 import sys
 import tempfile
+import time
 import unittest
 
 from tq_driver import App, click, find_all, find_one, is_showing, wait_until
@@ -94,6 +96,40 @@ class Workspace(unittest.TestCase):
             wait_until(lambda: find_all(app.root, role="label",
                                         predicate=lambda n: n.name.startswith("progress.md changed ")),
                        3, "the status bar's change text")
+
+    def test_windows_columns_and_a_second_launch(self):
+        with App(BINARY, settings={ROOT_KEY: self.root}) as app:
+            geometry = subprocess.run(["xdotool", "getwindowgeometry", app.x_window_id()],
+                                      capture_output=True, text=True, check=True).stdout
+            self.assertIn("Geometry: 1200x800", geometry)
+
+            click(find_one(app.root, name="alpha"))
+            app.key("ctrl+shift+d")
+            find_one(app.root, name="2 terminal panes")
+
+            # The sidebar and the documents panel hide and come back; the terminals stay.
+            app.key("F9")
+            wait_until(lambda: not showing_named(app, "beta"), 5, "the sidebar to hide")
+            app.key("shift+F9")
+            wait_until(lambda: not showing_named(app, "PROGRESS"), 5, "the documents panel to hide")
+            find_one(app.root, name="2 terminal panes")
+            app.key("F9")
+            app.key("shift+F9")
+            find_one(app.root, name="beta")
+            find_one(app.root, name="PROGRESS")
+
+            # A second launch presents the open window instead of starting another app.
+            again = subprocess.run([BINARY], env=app.env, timeout=30)
+            self.assertEqual(again.returncode, 0)
+            self.assertEqual(len(find_all(app.root, role="frame")), 1)
+
+            # A new window has its own selection; the menu speaks to the active window only.
+            app.key("ctrl+shift+n")
+            wait_until(lambda: len(find_all(app.root, role="frame")) == 2, 10, "a second window")
+            app.key("ctrl+shift+t")
+            time.sleep(0.5)  # give a wrongly routed request the chance to show
+            self.assertEqual(len(showing_named(app, "3 terminal panes")), 0)
+            self.assertEqual(len(showing_named(app, "2 terminal panes")), 1)
 
 
 if __name__ == "__main__":

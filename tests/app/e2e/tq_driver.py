@@ -124,6 +124,7 @@ class App:
             "ASAN_OPTIONS": "detect_leaks=0",
         })
         env.update(extra_env or {})
+        self.env = env
         self.process = subprocess.Popen([binary], env=env)
         self.root = wait_until(self._find_application, 20, "the application on the accessibility bus")
 
@@ -152,6 +153,7 @@ class App:
         return find_one(self.root, role="frame", timeout=timeout)
 
     def x_window_id(self):
+        """The app's most recently mapped window (the one keys should go to)."""
         ids = wait_until(lambda: subprocess.run(["xdotool", "search", "--onlyvisible", "--pid", str(self.process.pid)],
                                                 capture_output=True, text=True).stdout.split(),
                          10, "the X window")
