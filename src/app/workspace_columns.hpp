@@ -23,6 +23,9 @@ public:
 
     int sidebarWidth() const { return sidebarSlot_.get_width(); }
     int documentsWidth() const { return documentsSlot_.get_width(); }
+    // The dividers the user drags: the sidebar's edge and the documents panel's edge.
+    Gtk::Paned& sidebarDivider() { return outer_; }
+    Gtk::Paned& documentsDivider() { return inner_; }
 
 private:
     static void replaceChild(Gtk::Box& slot, Gtk::Widget& widget);
