@@ -60,11 +60,11 @@ Bounds boundsIn(Gtk::Widget& widget, Gtk::Widget& target)
 
 class TerminalContainer : public testing::Test {
 protected:
-    void show(TerminalSessionManager& session)
+    void show(TerminalSessionManager& session, int width = 900, int height = 600)
     {
         loadStylesheet();
         window = std::make_unique<Gtk::Window>();
-        window->set_default_size(900, 600);
+        window->set_default_size(width, height);
         container = Gtk::make_managed<TerminalContainerView>(session, "a", "/projects/a");
         window->set_child(*container);
         window->present();
@@ -87,6 +87,8 @@ TEST_F(TerminalContainer, PanesFollowTheTreeWithMinimumSizesOutlinesAndCloseButt
     const auto otherProjectsPane = manager.getOrCreateTree(project("b"))->id();
     manager.setFocusedTerminalId(p3);
     show(manager);
+    // The display may be shared with other tests that move the pointer: only this test hovers.
+    container->set_can_target(false);
 
     // P1 on the left; P2 above P3 on the right.
     auto* root = dynamic_cast<Gtk::Paned*>(container->get_first_child());
@@ -166,6 +168,17 @@ TEST_F(TerminalContainer, PanesFollowTheTreeWithMinimumSizesOutlinesAndCloseButt
     EXPECT_FALSE(container->pane(p1)->isCloseButtonShown());
 }
 
+unsigned long xWindowOf(Gtk::Window& window) { return gdk_x11_surface_get_xid(window.get_surface()->gobj()); }
+
+// Windows of other tests sharing the display open at the top-left corner: keep out of their way.
+void moveToBottomRight(Gtk::Window& window)
+{
+    const auto command = "xdotool windowmove " + std::to_string(xWindowOf(window)) + " 1300 780";
+    ASSERT_EQ(std::system(command.c_str()), 0);
+    window.present();
+    test::runMainLoopFor(200ms);
+}
+
 // Moves the pointer over the middle of a widget and clicks there, as a user would.
 void clickOn(Gtk::Window& window, Gtk::Widget& widget)
 {
@@ -173,8 +186,7 @@ void clickOn(Gtk::Window& window, Gtk::Widget& widget)
     double surfaceX = 0;
     double surfaceY = 0;
     gtk_native_get_surface_transform(GTK_NATIVE(window.gobj()), &surfaceX, &surfaceY);
-    const auto xid = gdk_x11_surface_get_xid(window.get_surface()->gobj());
-    const auto command = "xdotool mousemove --window " + std::to_string(xid) + " " +
+    const auto command = "xdotool mousemove --window " + std::to_string(xWindowOf(window)) + " " +
                          std::to_string(int(surfaceX + bounds.get_x() + bounds.get_width() / 2)) + " " +
                          std::to_string(int(surfaceY + bounds.get_y() + bounds.get_height() / 2)) + " click 1";
     ASSERT_EQ(std::system(command.c_str()), 0) << command;
@@ -193,7 +205,8 @@ TEST_F(TerminalContainer, AClickFocusesThePaneAndTypingGoesToItsShell)
     manager.getOrCreateTerminalView(left, folder);
     manager.splitTerminal("a", left, SplitDirection::horizontal, folder);
     const auto right = *manager.focusedTerminalId();
-    show(manager);
+    show(manager, 600, 400);
+    moveToBottomRight(*window);
     auto& leftView = dynamic_cast<VteTerminalView&>(*manager.terminalView(left));
     ASSERT_TRUE(runMainLoopUntil([&] { return leftView.shellProcessId() > 0; }));
 
