@@ -1,6 +1,7 @@
 #include "terminals/vte_terminal_view.hpp"
 
 #include <glib.h>
+#include <unistd.h>
 #include <vte/vte.h>
 
 namespace tq {
@@ -18,6 +19,8 @@ constexpr GdkRGBA terminalBackground{0.067f, 0.067f, 0.075f, 1.0f};
 constexpr GdkRGBA terminalForeground{0.88f, 0.88f, 0.88f, 1.0f};
 
 bool isDirectory(const std::string& path) { return g_file_test(path.c_str(), G_FILE_TEST_IS_DIR); }
+
+bool canEnter(const std::string& path) { return ::access(path.c_str(), X_OK) == 0; }
 
 // VTE words a failed exec as 'Failed to execute child process "PATH": Failed to execve: REASON'
 // (GLib as '... "PATH" (REASON)'); the message names the shell itself, so only the reason is kept.
@@ -56,6 +59,10 @@ VteTerminalView::VteTerminalView(const ShellLaunch& launch)
     // VTE would quietly start the shell in $HOME, where an agent would work on the wrong files.
     if (!isDirectory(launch.workingDirectory)) {
         show("Project folder not found: " + launch.workingDirectory);
+        return;
+    }
+    if (!canEnter(launch.workingDirectory)) {
+        show("Project folder not accessible: " + launch.workingDirectory);
         return;
     }
     // A relative name would be looked up from the project folder, running a file found there.
