@@ -1,5 +1,7 @@
 #include "terminals/vte_terminal_view.hpp"
 
+#include "chrome/palette.hpp"
+
 #include <glib.h>
 #include <unistd.h>
 #include <vte/vte.h>
@@ -15,8 +17,11 @@ struct VteTerminalView::SpawnState {
 
 namespace {
 
-constexpr GdkRGBA terminalBackground{0.067f, 0.067f, 0.075f, 1.0f};
-constexpr GdkRGBA terminalForeground{0.88f, 0.88f, 0.88f, 1.0f};
+GdkRGBA toGdk(const Rgba& color)
+{
+    return GdkRGBA{static_cast<float>(color.red), static_cast<float>(color.green), static_cast<float>(color.blue),
+                   static_cast<float>(color.alpha)};
+}
 
 bool isDirectory(const std::string& path) { return g_file_test(path.c_str(), G_FILE_TEST_IS_DIR); }
 
@@ -45,8 +50,10 @@ VteTerminalView::VteTerminalView(const ShellLaunch& launch)
     widget_ = Glib::wrap(GTK_WIDGET(terminal_));
     widget_->set_hexpand(true);
     widget_->set_vexpand(true);
-    vte_terminal_set_color_background(terminal_, &terminalBackground);
-    vte_terminal_set_color_foreground(terminal_, &terminalForeground);
+    const auto background = toGdk(terminalBackground());
+    const auto foreground = toGdk(terminalForeground());
+    vte_terminal_set_color_background(terminal_, &background);
+    vte_terminal_set_color_foreground(terminal_, &foreground);
     state_->shell = launch.shell;
 
     // Once the shell has exited its process id may be reused by an unrelated process.

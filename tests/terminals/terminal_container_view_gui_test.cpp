@@ -1,4 +1,5 @@
 // The pane views over a fake session (no shells) and, for clicks, real terminals.
+#include "chrome/theme.hpp"
 #include "fake_terminal_view.hpp"
 #include "support/main_loop.hpp"
 #include "support/temp_dir.hpp"
@@ -8,10 +9,10 @@
 #include "terminals/vte_terminal_view_factory.hpp"
 
 #include <gtest/gtest.h>
-#include <gtkmm/cssprovider.h>
 #include <gtkmm/paned.h>
 #include <gtkmm/window.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <memory>
 
@@ -26,21 +27,15 @@ using test::runMainLoopUntil;
 
 Project project(const std::string& name) { return Project{name, "/projects/" + name, "", ""}; }
 
-// Our stylesheet with stand-ins for the palette the theme defines.
+// The application's bundled stylesheets and palette, as the window uses them.
 void loadStylesheet()
 {
-    static bool loaded = false;
-    if (loaded)
-        return;
-    loaded = true;
-    std::string css;
-    for (const char* name : {"tq_terminal_background", "tq_border", "tq_accent", "tq_surface", "tq_text_secondary"})
-        css += std::string("@define-color ") + name + " #808080;\n";
-    css += test::readFile(TQ_TERMINALS_CSS);
-    auto provider = Gtk::CssProvider::create();
-    provider->load_from_data(css);
-    Gtk::StyleContext::add_provider_for_display(Gdk::Display::get_default(), provider,
-                                                GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);
+    const auto& theme = Theme::install(Gdk::Display::get_default());
+    const auto& loaded = theme.stylesheets();
+    ASSERT_NE(std::find(loaded.begin(), loaded.end(), std::string(Theme::resourcePrefix) + "/css/terminals.css"),
+              loaded.end());
+    for (const auto& error : theme.stylesheetErrors())
+        EXPECT_EQ(error.find("terminals.css"), std::string::npos) << error;
 }
 
 struct Bounds {
