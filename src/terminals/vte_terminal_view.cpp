@@ -19,13 +19,19 @@ namespace {
 
 GdkRGBA toGdk(const Rgba& color)
 {
-    return GdkRGBA{static_cast<float>(color.red), static_cast<float>(color.green), static_cast<float>(color.blue),
-                   static_cast<float>(color.alpha)};
+    return GdkRGBA { static_cast<float>(color.red), static_cast<float>(color.green),
+        static_cast<float>(color.blue), static_cast<float>(color.alpha) };
 }
 
-bool isDirectory(const std::string& path) { return g_file_test(path.c_str(), G_FILE_TEST_IS_DIR); }
+bool isDirectory(const std::string& path)
+{
+    return g_file_test(path.c_str(), G_FILE_TEST_IS_DIR);
+}
 
-bool canEnter(const std::string& path) { return ::access(path.c_str(), X_OK) == 0; }
+bool canEnter(const std::string& path)
+{
+    return ::access(path.c_str(), X_OK) == 0;
+}
 
 // VTE words a failed exec as 'Failed to execute child process "PATH": Failed to execve: REASON'
 // (GLib as '... "PATH" (REASON)'); the message names the shell itself, so only the reason is kept.
@@ -44,7 +50,9 @@ std::string spawnFailureReason(const GError* error)
 } // namespace
 
 VteTerminalView::VteTerminalView(const ShellLaunch& launch)
-    : terminal_(VTE_TERMINAL(vte_terminal_new())), widget_(nullptr), state_(std::make_shared<SpawnState>())
+    : terminal_(VTE_TERMINAL(vte_terminal_new()))
+    , widget_(nullptr)
+    , state_(std::make_shared<SpawnState>())
 {
     g_object_ref_sink(terminal_);
     widget_ = Glib::wrap(GTK_WIDGET(terminal_));
@@ -58,10 +66,9 @@ VteTerminalView::VteTerminalView(const ShellLaunch& launch)
 
     // Once the shell has exited its process id may be reused by an unrelated process.
     childExitedHandler_ = g_signal_connect(terminal_, "child-exited",
-                                           G_CALLBACK(+[](VteTerminal*, int, gpointer data) noexcept {
-                                               static_cast<SpawnState*>(data)->pid = -1;
-                                           }),
-                                           state_.get());
+        G_CALLBACK(
+            +[](VteTerminal*, int, gpointer data) noexcept { static_cast<SpawnState*>(data)->pid = -1; }),
+        state_.get());
 
     // VTE would quietly start the shell in $HOME, where an agent would work on the wrong files.
     if (!isDirectory(launch.workingDirectory)) {
@@ -78,7 +85,7 @@ VteTerminalView::VteTerminalView(const ShellLaunch& launch)
         return;
     }
 
-    std::vector<char*> argv{const_cast<char*>(launch.shell.c_str()), nullptr};
+    std::vector<char*> argv { const_cast<char*>(launch.shell.c_str()), nullptr };
     std::vector<char*> envv;
     for (const auto& entry : launch.environment)
         envv.push_back(const_cast<char*>(entry.c_str()));
@@ -89,7 +96,8 @@ VteTerminalView::VteTerminalView(const ShellLaunch& launch)
         terminal_, VTE_PTY_DEFAULT, launch.workingDirectory.c_str(), argv.data(), envv.data(),
         static_cast<GSpawnFlags>(VTE_SPAWN_NO_PARENT_ENVV), nullptr, nullptr, nullptr, -1, nullptr,
         +[](VteTerminal* terminal, GPid pid, GError* error, gpointer data) noexcept {
-            std::unique_ptr<std::shared_ptr<SpawnState>> owned(static_cast<std::shared_ptr<SpawnState>*>(data));
+            std::unique_ptr<std::shared_ptr<SpawnState>> owned(
+                static_cast<std::shared_ptr<SpawnState>*>(data));
             auto& state = **owned;
             // Without a terminal VTE ends the child itself.
             if (!terminal || !state.viewAlive)
@@ -99,7 +107,8 @@ VteTerminalView::VteTerminalView(const ShellLaunch& launch)
                 return;
             }
             try {
-                const auto line = "Could not start " + state.shell + ": " + spawnFailureReason(error) + "\r\n";
+                const auto line
+                    = "Could not start " + state.shell + ": " + spawnFailureReason(error) + "\r\n";
                 vte_terminal_feed(terminal, line.c_str(), static_cast<gssize>(line.size()));
             } catch (...) {
             }
@@ -115,7 +124,10 @@ VteTerminalView::~VteTerminalView()
     g_object_unref(terminal_);
 }
 
-int VteTerminalView::shellProcessId() const { return state_->pid; }
+int VteTerminalView::shellProcessId() const
+{
+    return state_->pid;
+}
 
 Gtk::Widget* VteTerminalView::widgetOf(const TerminalView& view)
 {

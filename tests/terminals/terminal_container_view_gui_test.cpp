@@ -25,15 +25,19 @@ namespace {
 using namespace std::chrono_literals;
 using test::runMainLoopUntil;
 
-Project project(const std::string& name) { return Project{name, "/projects/" + name, "", ""}; }
+Project project(const std::string& name)
+{
+    return Project { name, "/projects/" + name, "", "" };
+}
 
 // The application's bundled stylesheets and palette, as the window uses them.
 void loadStylesheet()
 {
     const auto& theme = Theme::install(Gdk::Display::get_default());
     const auto& loaded = theme.stylesheets();
-    ASSERT_NE(std::find(loaded.begin(), loaded.end(), std::string(Theme::resourcePrefix) + "/css/terminals.css"),
-              loaded.end());
+    ASSERT_NE(
+        std::find(loaded.begin(), loaded.end(), std::string(Theme::resourcePrefix) + "/css/terminals.css"),
+        loaded.end());
     for (const auto& error : theme.stylesheetErrors())
         EXPECT_EQ(error.find("terminals.css"), std::string::npos) << error;
 }
@@ -50,7 +54,7 @@ Bounds boundsIn(Gtk::Widget& widget, Gtk::Widget& target)
 {
     graphene_rect_t rect;
     EXPECT_TRUE(gtk_widget_compute_bounds(widget.gobj(), target.gobj(), &rect));
-    return {rect.origin.x, rect.origin.y, rect.size.width, rect.size.height};
+    return { rect.origin.x, rect.origin.y, rect.size.width, rect.size.height };
 }
 
 class TerminalContainer : public testing::Test {
@@ -98,7 +102,7 @@ TEST_F(TerminalContainer, PanesFollowTheTreeWithMinimumSizesOutlinesAndCloseButt
 
     // Dividers cannot squeeze a side below 100 wide or 50 high, and never touch the tree.
     const auto tree = manager.projectTrees().at("a");
-    for (int position : {0, 10000}) {
+    for (int position : { 0, 10000 }) {
         root->set_position(position);
         right->set_position(position);
         test::runMainLoopFor(100ms);
@@ -114,15 +118,15 @@ TEST_F(TerminalContainer, PanesFollowTheTreeWithMinimumSizesOutlinesAndCloseButt
     // outline covers the whole pane either way.
     auto focusedPanes = [&] {
         std::vector<Uuid> focused;
-        for (const auto& id : {p1, p2, p3}) {
+        for (const auto& id : { p1, p2, p3 }) {
             if (container->pane(id)->isFocused() && container->pane(id)->has_css_class("focused"))
                 focused.push_back(id);
         }
         return focused;
     };
-    EXPECT_EQ(focusedPanes(), std::vector<Uuid>{p3});
+    EXPECT_EQ(focusedPanes(), std::vector<Uuid> { p3 });
     manager.setFocusedTerminalId(p1);
-    EXPECT_EQ(focusedPanes(), std::vector<Uuid>{p1});
+    EXPECT_EQ(focusedPanes(), std::vector<Uuid> { p1 });
     manager.setFocusedTerminalId(otherProjectsPane);
     EXPECT_TRUE(focusedPanes().empty());
     manager.setFocusedTerminalId(std::nullopt);
@@ -135,7 +139,7 @@ TEST_F(TerminalContainer, PanesFollowTheTreeWithMinimumSizesOutlinesAndCloseButt
 
     // Every pane of a three-pane tree can close; only the hovered one shows its button,
     // 18 x 18 and 8 inside the top-right corner.
-    for (const auto& id : {p1, p2, p3}) {
+    for (const auto& id : { p1, p2, p3 }) {
         EXPECT_TRUE(container->pane(id)->canClose());
         EXPECT_FALSE(container->pane(id)->isCloseButtonShown());
     }
@@ -153,7 +157,7 @@ TEST_F(TerminalContainer, PanesFollowTheTreeWithMinimumSizesOutlinesAndCloseButt
     // Pressing it closes that pane; with one pane left no button shows, even hovered.
     button.activate();
     ASSERT_TRUE(runMainLoopUntil([&] { return container->panes().size() == 2; }));
-    EXPECT_EQ(allTerminalIds(manager.projectTrees().at("a")), (std::vector<Uuid>{p1, p3}));
+    EXPECT_EQ(allTerminalIds(manager.projectTrees().at("a")), (std::vector<Uuid> { p1, p3 }));
     EXPECT_FALSE(container->pane(p3)->isHovering()) << "a pane built anew starts unhovered";
     container->pane(p3)->setHovering(true);
     container->pane(p3)->closeButton().activate();
@@ -163,7 +167,10 @@ TEST_F(TerminalContainer, PanesFollowTheTreeWithMinimumSizesOutlinesAndCloseButt
     EXPECT_FALSE(container->pane(p1)->isCloseButtonShown());
 }
 
-unsigned long xWindowOf(Gtk::Window& window) { return gdk_x11_surface_get_xid(window.get_surface()->gobj()); }
+unsigned long xWindowOf(Gtk::Window& window)
+{
+    return gdk_x11_surface_get_xid(window.get_surface()->gobj());
+}
 
 // Windows of other tests sharing the display open at the top-left corner: keep out of their way.
 void moveToBottomRight(Gtk::Window& window)
@@ -181,9 +188,9 @@ void clickOn(Gtk::Window& window, Gtk::Widget& widget)
     double surfaceX = 0;
     double surfaceY = 0;
     gtk_native_get_surface_transform(GTK_NATIVE(window.gobj()), &surfaceX, &surfaceY);
-    const auto command = "xdotool mousemove --window " + std::to_string(xWindowOf(window)) + " " +
-                         std::to_string(int(surfaceX + bounds.get_x() + bounds.get_width() / 2)) + " " +
-                         std::to_string(int(surfaceY + bounds.get_y() + bounds.get_height() / 2)) + " click 1";
+    const auto command = "xdotool mousemove --window " + std::to_string(xWindowOf(window)) + " "
+        + std::to_string(int(surfaceX + bounds.get_x() + bounds.get_width() / 2)) + " "
+        + std::to_string(int(surfaceY + bounds.get_y() + bounds.get_height() / 2)) + " click 1";
     ASSERT_EQ(std::system(command.c_str()), 0) << command;
 }
 
@@ -196,7 +203,7 @@ TEST_F(TerminalContainer, AClickFocusesThePaneAndTypingGoesToItsShell)
     test::ScopedEnv home("HOME", root.path().c_str());
     VteTerminalViewFactory factory;
     TerminalSessionManager manager(factory);
-    const auto left = manager.getOrCreateTree(Project{"a", folder, "", ""})->id();
+    const auto left = manager.getOrCreateTree(Project { "a", folder, "", "" })->id();
     manager.getOrCreateTerminalView(left, folder);
     manager.splitTerminal("a", left, SplitDirection::horizontal, folder);
     const auto right = *manager.focusedTerminalId();
