@@ -21,7 +21,10 @@ constexpr int panesPerProject = 10;
 
 class FixedPidView : public tq::TerminalView {
 public:
-    explicit FixedPidView(int pid) : pid_(pid) {}
+    explicit FixedPidView(int pid)
+        : pid_(pid)
+    {
+    }
     int shellProcessId() const override { return pid_; }
 
 private:
@@ -31,7 +34,10 @@ private:
 // Hands out views whose "shells" are the given process ids, in order.
 class FixedPidFactory : public tq::TerminalViewFactory {
 public:
-    explicit FixedPidFactory(std::vector<int> pids) : pids_(std::move(pids)) {}
+    explicit FixedPidFactory(std::vector<int> pids)
+        : pids_(std::move(pids))
+    {
+    }
     std::shared_ptr<tq::TerminalView> createTerminalView(const std::string&) override
     {
         return std::make_shared<FixedPidView>(pids_.at(next_++));
@@ -47,12 +53,11 @@ void addPanes(tq::TerminalSessionManager& manager)
 {
     for (int p = 0; p < projects; ++p) {
         const auto name = "project-" + std::to_string(p);
-        auto pane = manager.getOrCreateTree(tq::Project{name, "/projects/" + name, "", ""})->id();
+        auto pane = manager.getOrCreateTree(tq::Project { name, "/projects/" + name, "", "" })->id();
         manager.getOrCreateTerminalView(pane, "/projects/" + name);
         for (int i = 1; i < panesPerProject; ++i) {
             manager.splitTerminal(name, *manager.focusedTerminalId(),
-                                  i % 2 ? tq::SplitDirection::horizontal : tq::SplitDirection::vertical,
-                                  "/projects/" + name);
+                i % 2 ? tq::SplitDirection::horizontal : tq::SplitDirection::vertical, "/projects/" + name);
         }
     }
 }
@@ -60,7 +65,8 @@ void addPanes(tq::TerminalSessionManager& manager)
 void runPasses(benchmark::State& state, const std::vector<int>& shells, const std::string& procRoot)
 {
     FixedPidFactory factory(shells);
-    tq::TerminalSessionManager manager(factory, [&](int pid) { return tq::hasActiveChildProcess(pid, procRoot); });
+    tq::TerminalSessionManager manager(
+        factory, [&](int pid) { return tq::hasActiveChildProcess(pid, procRoot); });
     addPanes(manager);
     for (auto _ : state) {
         manager.refreshActiveProjects();
@@ -80,7 +86,7 @@ void BM_MonitorPassSyntheticProcTable(benchmark::State& state)
     for (int i = 0; i < projects * panesPerProject; ++i) {
         const int shell = 20000 + 2 * i;
         const int child = shell + 1;
-        for (int pid : {shell, child}) {
+        for (int pid : { shell, child }) {
             const auto folder = root + "/" + std::to_string(pid);
             std::filesystem::create_directories(folder + "/task/" + std::to_string(pid));
             std::ofstream(folder + "/comm") << "bash\n";
@@ -128,14 +134,19 @@ void BM_MonitorPassRealProcTable(benchmark::State& state)
     for (int shell : shells) {
         // Ends the shell's own child too: they share the process group of this program, so
         // signal the child through the shell's children list.
-        std::ifstream children("/proc/" + std::to_string(shell) + "/task/" + std::to_string(shell) + "/children");
+        std::ifstream children(
+            "/proc/" + std::to_string(shell) + "/task/" + std::to_string(shell) + "/children");
         for (int child; children >> child;)
             kill(child, SIGKILL);
         kill(shell, SIGKILL);
         waitpid(shell, nullptr, 0);
     }
 }
-BENCHMARK(BM_MonitorPassRealProcTable)->ArgName("sameNameChild")->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_MonitorPassRealProcTable)
+    ->ArgName("sameNameChild")
+    ->Arg(0)
+    ->Arg(1)
+    ->Unit(benchmark::kMicrosecond);
 
 void BM_HasActiveChildProcessOneIdleShell(benchmark::State& state)
 {

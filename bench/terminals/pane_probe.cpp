@@ -28,9 +28,10 @@ int main(int argc, char* argv[])
     }
     Gtk::init_gtkmm_internals();
 
-    const auto folder = std::filesystem::temp_directory_path() / ("tq-pane-probe-" + std::to_string(getpid()));
+    const auto folder
+        = std::filesystem::temp_directory_path() / ("tq-pane-probe-" + std::to_string(getpid()));
     std::filesystem::create_directories(folder / "project");
-    const tq::Project project{"project", (folder / "project").string(), "", ""};
+    const tq::Project project { "project", (folder / "project").string(), "", "" };
 
     tq::VteTerminalViewFactory factory;
     tq::TerminalSessionManager manager(factory);
@@ -39,7 +40,7 @@ int main(int argc, char* argv[])
 
     // Rows first, then the panes of each row side by side.
     const int rows = static_cast<int>(std::ceil(std::sqrt(panes)));
-    std::vector<tq::Uuid> rowLeaders{manager.getOrCreateTree(project)->id()};
+    std::vector<tq::Uuid> rowLeaders { manager.getOrCreateTree(project)->id() };
     for (int r = 1; r < rows && r < panes; ++r) {
         manager.splitTerminal(project.id(), rowLeaders.back(), tq::SplitDirection::vertical, project.path);
         rowLeaders.push_back(*manager.focusedTerminalId());
@@ -60,7 +61,8 @@ int main(int argc, char* argv[])
     auto allPrompting = [&] {
         for (const auto& id : tq::allTerminalIds(manager.projectTrees().at(project.id()))) {
             auto* view = dynamic_cast<tq::VteTerminalView*>(manager.terminalView(id).get());
-            if (!view || view->shellProcessId() < 1 || view->screenText().find_first_not_of(" \n") == std::string::npos)
+            if (!view || view->shellProcessId() < 1
+                || view->screenText().find_first_not_of(" \n") == std::string::npos)
                 return false;
         }
         return true;

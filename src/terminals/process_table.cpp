@@ -67,7 +67,8 @@ bool hasActiveChildProcess(int processId, const std::string& procRoot)
     // A shell forks its programs from its only thread, whose id is the process id.
     // 64 ids of at most 10 digits and a separator each fit; anything past is not examined.
     char buffer[64 * 11];
-    const auto size = readSmallFile(procRoot + "/" + pid + "/task/" + pid + "/children", buffer, sizeof buffer);
+    const auto size
+        = readSmallFile(procRoot + "/" + pid + "/task/" + pid + "/children", buffer, sizeof buffer);
     if (!size)
         return false;
     const std::string_view list(buffer, *size);

@@ -9,9 +9,11 @@
 
 namespace tq {
 
-TerminalContainerView::TerminalContainerView(TerminalSessionManager& manager, std::string projectId,
-                                             std::string workingDirectory)
-    : manager_(manager), projectId_(std::move(projectId)), workingDirectory_(std::move(workingDirectory))
+TerminalContainerView::TerminalContainerView(
+    TerminalSessionManager& manager, std::string projectId, std::string workingDirectory)
+    : manager_(manager)
+    , projectId_(std::move(projectId))
+    , workingDirectory_(std::move(workingDirectory))
 {
     add_css_class("terminal-container");
     set_hexpand(true);
@@ -85,21 +87,20 @@ Gtk::Widget* TerminalContainerView::build(const SplitNodePtr& node, int panesInT
             Glib::signal_idle().connect_once(
                 sigc::track_object([this, id] { manager_.closeTerminal(projectId_, id); }, *this));
         };
-        auto* pane = Gtk::make_managed<TerminalPaneWrapper>(VteTerminalView::widgetOf(*view),
-                                                            focused == id, panesInTree >= 2, std::move(onTap),
-                                                            std::move(onClose));
+        auto* pane = Gtk::make_managed<TerminalPaneWrapper>(VteTerminalView::widgetOf(*view), focused == id,
+            panesInTree >= 2, std::move(onTap), std::move(onClose));
         panes_[id] = pane;
         order_.push_back(id);
         return pane;
     }
 
     const bool sideBySide = node->direction() == SplitDirection::horizontal;
-    auto* paned = Gtk::make_managed<Gtk::Paned>(sideBySide ? Gtk::Orientation::HORIZONTAL
-                                                           : Gtk::Orientation::VERTICAL);
+    auto* paned = Gtk::make_managed<Gtk::Paned>(
+        sideBySide ? Gtk::Orientation::HORIZONTAL : Gtk::Orientation::VERTICAL);
     paned->add_css_class("terminal-split");
     auto* first = build(node->first(), panesInTree);
     auto* second = build(node->second(), panesInTree);
-    for (auto* child : {first, second}) {
+    for (auto* child : { first, second }) {
         if (sideBySide)
             child->set_size_request(minimumPaneWidth, -1);
         else

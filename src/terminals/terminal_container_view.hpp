@@ -23,7 +23,8 @@ class TerminalPaneWrapper;
 // any other. It keeps no pane state of its own, so it can be destroyed and rebuilt at will.
 class TerminalContainerView : public Gtk::Box {
 public:
-    TerminalContainerView(TerminalSessionManager& manager, std::string projectId, std::string workingDirectory);
+    TerminalContainerView(
+        TerminalSessionManager& manager, std::string projectId, std::string workingDirectory);
     ~TerminalContainerView() override;
 
     const std::string& projectId() const { return projectId_; }

@@ -29,9 +29,11 @@ bool holdsKeyboardFocus(Gtk::Widget& widget)
 } // namespace
 
 TerminalPaneWrapper::TerminalPaneWrapper(Gtk::Widget* terminal, bool isFocused, bool canClose,
-                                         std::function<void()> onTap, std::function<void()> onClose)
-    : isFocused_(isFocused), canClose_(canClose), onTap_(std::move(onTap)),
-      onClose_(std::move(onClose))
+    std::function<void()> onTap, std::function<void()> onClose)
+    : isFocused_(isFocused)
+    , canClose_(canClose)
+    , onTap_(std::move(onTap))
+    , onClose_(std::move(onClose))
 {
     add_css_class("terminal-pane");
     if (isFocused_)
@@ -66,8 +68,8 @@ TerminalPaneWrapper::TerminalPaneWrapper(Gtk::Widget* terminal, bool isFocused, 
     closeButton_.set_halign(Gtk::Align::END);
     closeButton_.set_valign(Gtk::Align::START);
     closeButton_.set_margin(closeButtonInset);
-    gtk_accessible_update_property(GTK_ACCESSIBLE(closeButton_.gobj()), GTK_ACCESSIBLE_PROPERTY_LABEL, "Close Pane",
-                                   -1);
+    gtk_accessible_update_property(
+        GTK_ACCESSIBLE(closeButton_.gobj()), GTK_ACCESSIBLE_PROPERTY_LABEL, "Close Pane", -1);
     closeButton_.signal_clicked().connect([this] {
         // The callback may rebuild the pane tree; keep it alive on the stack meanwhile.
         auto callback = onClose_;
@@ -104,7 +106,10 @@ TerminalPaneWrapper::~TerminalPaneWrapper()
         g_object_remove_weak_pointer(G_OBJECT(terminal_), reinterpret_cast<gpointer*>(&terminal_));
 }
 
-Gtk::Widget* TerminalPaneWrapper::terminal() const { return terminal_ ? Glib::wrap(terminal_) : nullptr; }
+Gtk::Widget* TerminalPaneWrapper::terminal() const
+{
+    return terminal_ ? Glib::wrap(terminal_) : nullptr;
+}
 
 void TerminalPaneWrapper::setFocused(bool focused)
 {
@@ -123,9 +128,15 @@ void TerminalPaneWrapper::setHovering(bool hovering)
     updateCloseButton();
 }
 
-bool TerminalPaneWrapper::isCloseButtonShown() const { return closeButton_.get_visible(); }
+bool TerminalPaneWrapper::isCloseButtonShown() const
+{
+    return closeButton_.get_visible();
+}
 
-void TerminalPaneWrapper::updateCloseButton() { closeButton_.set_visible(canClose_ && isHovering_); }
+void TerminalPaneWrapper::updateCloseButton()
+{
+    closeButton_.set_visible(canClose_ && isHovering_);
+}
 
 void TerminalPaneWrapper::focusTerminal()
 {

@@ -15,7 +15,7 @@ class TerminalPaneWrapper : public Gtk::Overlay {
 public:
     // `terminal` may be nullptr (a view without widget): the pane stays empty.
     TerminalPaneWrapper(Gtk::Widget* terminal, bool isFocused, bool canClose, std::function<void()> onTap,
-                        std::function<void()> onClose);
+        std::function<void()> onClose);
     ~TerminalPaneWrapper() override;
 
     bool isFocused() const { return isFocused_; }

@@ -6,7 +6,8 @@
 namespace tq {
 
 TerminalSessionManager::TerminalSessionManager(TerminalViewFactory& factory, ActivityTest activityTest)
-    : factory_(factory), activityTest_(std::move(activityTest))
+    : factory_(factory)
+    , activityTest_(std::move(activityTest))
 {
 }
 
@@ -62,8 +63,8 @@ SplitNodePtr TerminalSessionManager::getOrCreateTree(const Project& project)
     return projectTrees_.at(key);
 }
 
-std::shared_ptr<TerminalView> TerminalSessionManager::getOrCreateTerminalView(const Uuid& terminalId,
-                                                                              const std::string& workingDirectory)
+std::shared_ptr<TerminalView> TerminalSessionManager::getOrCreateTerminalView(
+    const Uuid& terminalId, const std::string& workingDirectory)
 {
     if (auto existing = terminalView(terminalId))
         return existing;
@@ -80,7 +81,8 @@ void TerminalSessionManager::addTerminal(const std::string& projectId, const std
     const auto id = Uuid::random();
     SplitNodePtr tree = SplitNode::terminal(id);
     if (const auto found = projectTrees_.find(projectId); found != projectTrees_.end())
-        tree = SplitNode::split(Uuid::random(), SplitDirection::horizontal, found->second, std::move(tree), 0.5);
+        tree = SplitNode::split(
+            Uuid::random(), SplitDirection::horizontal, found->second, std::move(tree), 0.5);
     terminalToProject_[id] = projectId;
     getOrCreateTerminalView(id, workingDirectory);
     assignTree(projectId, std::move(tree));
@@ -88,7 +90,7 @@ void TerminalSessionManager::addTerminal(const std::string& projectId, const std
 }
 
 void TerminalSessionManager::splitTerminal(const std::string& projectId, const Uuid& terminalId,
-                                           SplitDirection direction, const std::string& workingDirectory)
+    SplitDirection direction, const std::string& workingDirectory)
 {
     const auto found = projectTrees_.find(projectId);
     // A pane of another project (the focus is shared by all projects) is left alone: splitting

@@ -27,10 +27,11 @@ class TerminalSessionManager : public sigc::trackable {
 public:
     using Clock = std::chrono::system_clock;
     using ActivityTest = std::function<bool(int processId)>;
-    static constexpr std::chrono::seconds monitorInterval{2};
+    static constexpr std::chrono::seconds monitorInterval { 2 };
 
-    explicit TerminalSessionManager(TerminalViewFactory& factory,
-                                    ActivityTest activityTest = [](int pid) { return hasActiveChildProcess(pid); });
+    explicit TerminalSessionManager(
+        TerminalViewFactory& factory,
+        ActivityTest activityTest = [](int pid) { return hasActiveChildProcess(pid); });
     ~TerminalSessionManager();
 
     // Published.
@@ -48,10 +49,11 @@ public:
     std::optional<std::string> projectOf(const Uuid& terminalId) const;
 
     SplitNodePtr getOrCreateTree(const Project& project);
-    std::shared_ptr<TerminalView> getOrCreateTerminalView(const Uuid& terminalId, const std::string& workingDirectory);
+    std::shared_ptr<TerminalView> getOrCreateTerminalView(
+        const Uuid& terminalId, const std::string& workingDirectory);
     void addTerminal(const std::string& projectId, const std::string& workingDirectory);
     void splitTerminal(const std::string& projectId, const Uuid& terminalId, SplitDirection direction,
-                       const std::string& workingDirectory);
+        const std::string& workingDirectory);
     void closeTerminal(const std::string& projectId, const Uuid& terminalId);
     // Runs refreshActiveProjects every monitorInterval until the manager is destroyed; a second
     // call does nothing.

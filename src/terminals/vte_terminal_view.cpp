@@ -1,6 +1,9 @@
 #include "terminals/vte_terminal_view.hpp"
 
+#include "chrome/palette.hpp"
+
 #include <glib.h>
+#include <unistd.h>
 #include <vte/vte.h>
 
 namespace tq {
@@ -14,10 +17,21 @@ struct VteTerminalView::SpawnState {
 
 namespace {
 
-constexpr GdkRGBA terminalBackground{0.067f, 0.067f, 0.075f, 1.0f};
-constexpr GdkRGBA terminalForeground{0.88f, 0.88f, 0.88f, 1.0f};
+GdkRGBA toGdk(const Rgba& color)
+{
+    return GdkRGBA { static_cast<float>(color.red), static_cast<float>(color.green),
+        static_cast<float>(color.blue), static_cast<float>(color.alpha) };
+}
 
-bool isDirectory(const std::string& path) { return g_file_test(path.c_str(), G_FILE_TEST_IS_DIR); }
+bool isDirectory(const std::string& path)
+{
+    return g_file_test(path.c_str(), G_FILE_TEST_IS_DIR);
+}
+
+bool canEnter(const std::string& path)
+{
+    return ::access(path.c_str(), X_OK) == 0;
+}
 
 // VTE words a failed exec as 'Failed to execute child process "PATH": Failed to execve: REASON'
 // (GLib as '... "PATH" (REASON)'); the message names the shell itself, so only the reason is kept.
@@ -36,26 +50,33 @@ std::string spawnFailureReason(const GError* error)
 } // namespace
 
 VteTerminalView::VteTerminalView(const ShellLaunch& launch)
-    : terminal_(VTE_TERMINAL(vte_terminal_new())), widget_(nullptr), state_(std::make_shared<SpawnState>())
+    : terminal_(VTE_TERMINAL(vte_terminal_new()))
+    , widget_(nullptr)
+    , state_(std::make_shared<SpawnState>())
 {
     g_object_ref_sink(terminal_);
     widget_ = Glib::wrap(GTK_WIDGET(terminal_));
     widget_->set_hexpand(true);
     widget_->set_vexpand(true);
-    vte_terminal_set_color_background(terminal_, &terminalBackground);
-    vte_terminal_set_color_foreground(terminal_, &terminalForeground);
+    const auto background = toGdk(terminalBackground());
+    const auto foreground = toGdk(terminalForeground());
+    vte_terminal_set_color_background(terminal_, &background);
+    vte_terminal_set_color_foreground(terminal_, &foreground);
     state_->shell = launch.shell;
 
     // Once the shell has exited its process id may be reused by an unrelated process.
     childExitedHandler_ = g_signal_connect(terminal_, "child-exited",
-                                           G_CALLBACK(+[](VteTerminal*, int, gpointer data) noexcept {
-                                               static_cast<SpawnState*>(data)->pid = -1;
-                                           }),
-                                           state_.get());
+        G_CALLBACK(
+            +[](VteTerminal*, int, gpointer data) noexcept { static_cast<SpawnState*>(data)->pid = -1; }),
+        state_.get());
 
     // VTE would quietly start the shell in $HOME, where an agent would work on the wrong files.
     if (!isDirectory(launch.workingDirectory)) {
         show("Project folder not found: " + launch.workingDirectory);
+        return;
+    }
+    if (!canEnter(launch.workingDirectory)) {
+        show("Project folder not accessible: " + launch.workingDirectory);
         return;
     }
     // A relative name would be looked up from the project folder, running a file found there.
@@ -64,7 +85,7 @@ VteTerminalView::VteTerminalView(const ShellLaunch& launch)
         return;
     }
 
-    std::vector<char*> argv{const_cast<char*>(launch.shell.c_str()), nullptr};
+    std::vector<char*> argv { const_cast<char*>(launch.shell.c_str()), nullptr };
     std::vector<char*> envv;
     for (const auto& entry : launch.environment)
         envv.push_back(const_cast<char*>(entry.c_str()));
@@ -75,7 +96,8 @@ VteTerminalView::VteTerminalView(const ShellLaunch& launch)
         terminal_, VTE_PTY_DEFAULT, launch.workingDirectory.c_str(), argv.data(), envv.data(),
         static_cast<GSpawnFlags>(VTE_SPAWN_NO_PARENT_ENVV), nullptr, nullptr, nullptr, -1, nullptr,
         +[](VteTerminal* terminal, GPid pid, GError* error, gpointer data) noexcept {
-            std::unique_ptr<std::shared_ptr<SpawnState>> owned(static_cast<std::shared_ptr<SpawnState>*>(data));
+            std::unique_ptr<std::shared_ptr<SpawnState>> owned(
+                static_cast<std::shared_ptr<SpawnState>*>(data));
             auto& state = **owned;
             // Without a terminal VTE ends the child itself.
             if (!terminal || !state.viewAlive)
@@ -85,7 +107,8 @@ VteTerminalView::VteTerminalView(const ShellLaunch& launch)
                 return;
             }
             try {
-                const auto line = "Could not start " + state.shell + ": " + spawnFailureReason(error) + "\r\n";
+                const auto line
+                    = "Could not start " + state.shell + ": " + spawnFailureReason(error) + "\r\n";
                 vte_terminal_feed(terminal, line.c_str(), static_cast<gssize>(line.size()));
             } catch (...) {
             }
@@ -101,7 +124,10 @@ VteTerminalView::~VteTerminalView()
     g_object_unref(terminal_);
 }
 
-int VteTerminalView::shellProcessId() const { return state_->pid; }
+int VteTerminalView::shellProcessId() const
+{
+    return state_->pid;
+}
 
 Gtk::Widget* VteTerminalView::widgetOf(const TerminalView& view)
 {

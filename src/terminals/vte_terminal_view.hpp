@@ -15,7 +15,7 @@ namespace tq {
 
 // What a pane's shell is started with.
 struct ShellLaunch {
-    std::string shell;                    // absolute path; also the shell's argument zero
+    std::string shell; // absolute path; also the shell's argument zero
     std::vector<std::string> environment; // the whole environment, "NAME=value"
     std::string workingDirectory;
 };

@@ -9,8 +9,8 @@ namespace tq {
 
 std::shared_ptr<TerminalView> VteTerminalViewFactory::createTerminalView(const std::string& workingDirectory)
 {
-    ShellLaunch launch{userShell(), shellEnvironment([](const char* name) { return std::getenv(name); }),
-                       workingDirectory};
+    ShellLaunch launch { userShell(), shellEnvironment([](const char* name) { return std::getenv(name); }),
+        workingDirectory };
     return std::make_shared<VteTerminalView>(launch);
 }
 

@@ -10,7 +10,12 @@ namespace tq::test {
 
 class FakeTerminalView : public TerminalView {
 public:
-    FakeTerminalView(int pid, int& liveViews) : pid_(pid), liveViews_(liveViews) { ++liveViews_; }
+    FakeTerminalView(int pid, int& liveViews)
+        : pid_(pid)
+        , liveViews_(liveViews)
+    {
+        ++liveViews_;
+    }
     ~FakeTerminalView() override { --liveViews_; }
     int shellProcessId() const override { return pid_; }
     void setShellProcessId(int pid) { pid_ = pid; }

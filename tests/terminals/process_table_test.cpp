@@ -53,29 +53,30 @@ TEST(ProcessTable, AShellIsActiveOnlyWithAReadableChildOfAnotherName)
         int pid;
         bool active;
     };
-    std::vector<FakeProcess> sixtyFiveChildren{{10, "bash", range(100, 65)}};
-    std::vector<FakeProcess> sixtyFourChildren{{10, "bash", range(100, 64)}};
+    std::vector<FakeProcess> sixtyFiveChildren { { 10, "bash", range(100, 65) } };
+    std::vector<FakeProcess> sixtyFourChildren { { 10, "bash", range(100, 64) } };
     for (int pid : range(100, 65)) {
-        sixtyFiveChildren.push_back({pid, pid == 164 ? "sleep" : "bash", {}});
-        sixtyFourChildren.push_back({pid, pid == 163 ? "sleep" : "bash", {}});
+        sixtyFiveChildren.push_back({ pid, pid == 164 ? "sleep" : "bash", {} });
+        sixtyFourChildren.push_back({ pid, pid == 163 ? "sleep" : "bash", {} });
     }
-    const std::vector<Case> cases{
-        {"no children", {{10, "bash", {}}}, 10, false},
-        {"a program", {{10, "bash", {11}}, {11, "sleep", {}}}, 10, true},
-        {"the same shell inside the shell", {{10, "bash", {11}}, {11, "bash", {}}}, 10, false},
-        {"a nested shell's program is not the shell's child", {{10, "bash", {11}}, {11, "bash", {12}}, {12, "vim", {}}},
-         10, false},
-        {"another shell counts", {{10, "bash", {11}}, {11, "zsh", {}}}, 10, true},
-        {"names compare byte for byte", {{10, "bash", {11}}, {11, "Bash", {}}}, 10, true},
-        {"a child without readable name does not count", {{10, "bash", {11}}}, 10, false},
-        {"an unreadable child before a program", {{10, "bash", {11, 12}}, {12, "node", {}}}, 10, true},
-        {"children list unreadable", {{10, "bash", {11}, false}, {11, "sleep", {}}}, 10, false},
-        {"shell name unreadable", {{10, nullptr, {11}}, {11, "sleep", {}}}, 10, false},
-        {"process missing", {{10, "bash", {11}}, {11, "sleep", {}}}, 99, false},
-        {"pid zero", {{10, "bash", {11}}, {11, "sleep", {}}}, 0, false},
-        {"negative pid", {{10, "bash", {11}}, {11, "sleep", {}}}, -1, false},
-        {"a program as 64th child", sixtyFourChildren, 10, true},
-        {"children past the 64th are not examined", sixtyFiveChildren, 10, false},
+    const std::vector<Case> cases {
+        { "no children", { { 10, "bash", {} } }, 10, false },
+        { "a program", { { 10, "bash", { 11 } }, { 11, "sleep", {} } }, 10, true },
+        { "the same shell inside the shell", { { 10, "bash", { 11 } }, { 11, "bash", {} } }, 10, false },
+        { "a nested shell's program is not the shell's child",
+            { { 10, "bash", { 11 } }, { 11, "bash", { 12 } }, { 12, "vim", {} } }, 10, false },
+        { "another shell counts", { { 10, "bash", { 11 } }, { 11, "zsh", {} } }, 10, true },
+        { "names compare byte for byte", { { 10, "bash", { 11 } }, { 11, "Bash", {} } }, 10, true },
+        { "a child without readable name does not count", { { 10, "bash", { 11 } } }, 10, false },
+        { "an unreadable child before a program", { { 10, "bash", { 11, 12 } }, { 12, "node", {} } }, 10,
+            true },
+        { "children list unreadable", { { 10, "bash", { 11 }, false }, { 11, "sleep", {} } }, 10, false },
+        { "shell name unreadable", { { 10, nullptr, { 11 } }, { 11, "sleep", {} } }, 10, false },
+        { "process missing", { { 10, "bash", { 11 } }, { 11, "sleep", {} } }, 99, false },
+        { "pid zero", { { 10, "bash", { 11 } }, { 11, "sleep", {} } }, 0, false },
+        { "negative pid", { { 10, "bash", { 11 } }, { 11, "sleep", {} } }, -1, false },
+        { "a program as 64th child", sixtyFourChildren, 10, true },
+        { "children past the 64th are not examined", sixtyFiveChildren, 10, false },
     };
     for (const auto& row : cases) {
         SCOPED_TRACE(row.what);
@@ -120,7 +121,7 @@ TEST(ProcessTable, ReadsTheRealProcessTable)
     }
     EXPECT_TRUE(active);
 
-    for (pid_t child : {copy, sleeper}) {
+    for (pid_t child : { copy, sleeper }) {
         kill(child, SIGKILL);
         waitpid(child, nullptr, 0);
     }

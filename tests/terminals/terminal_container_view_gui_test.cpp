@@ -1,4 +1,5 @@
 // The pane views over a fake session (no shells) and, for clicks, real terminals.
+#include "chrome/theme.hpp"
 #include "fake_terminal_view.hpp"
 #include "support/main_loop.hpp"
 #include "support/temp_dir.hpp"
@@ -8,10 +9,10 @@
 #include "terminals/vte_terminal_view_factory.hpp"
 
 #include <gtest/gtest.h>
-#include <gtkmm/cssprovider.h>
 #include <gtkmm/paned.h>
 #include <gtkmm/window.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <memory>
 
@@ -24,23 +25,21 @@ namespace {
 using namespace std::chrono_literals;
 using test::runMainLoopUntil;
 
-Project project(const std::string& name) { return Project{name, "/projects/" + name, "", ""}; }
+Project project(const std::string& name)
+{
+    return Project { name, "/projects/" + name, "", "" };
+}
 
-// Our stylesheet with stand-ins for the palette the theme defines.
+// The application's bundled stylesheets and palette, as the window uses them.
 void loadStylesheet()
 {
-    static bool loaded = false;
-    if (loaded)
-        return;
-    loaded = true;
-    std::string css;
-    for (const char* name : {"tq_terminal_background", "tq_border", "tq_accent", "tq_surface", "tq_text_secondary"})
-        css += std::string("@define-color ") + name + " #808080;\n";
-    css += test::readFile(TQ_TERMINALS_CSS);
-    auto provider = Gtk::CssProvider::create();
-    provider->load_from_data(css);
-    Gtk::StyleContext::add_provider_for_display(Gdk::Display::get_default(), provider,
-                                                GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);
+    const auto& theme = Theme::install(Gdk::Display::get_default());
+    const auto& loaded = theme.stylesheets();
+    ASSERT_NE(
+        std::find(loaded.begin(), loaded.end(), std::string(Theme::resourcePrefix) + "/css/terminals.css"),
+        loaded.end());
+    for (const auto& error : theme.stylesheetErrors())
+        EXPECT_EQ(error.find("terminals.css"), std::string::npos) << error;
 }
 
 struct Bounds {
@@ -55,16 +54,16 @@ Bounds boundsIn(Gtk::Widget& widget, Gtk::Widget& target)
 {
     graphene_rect_t rect;
     EXPECT_TRUE(gtk_widget_compute_bounds(widget.gobj(), target.gobj(), &rect));
-    return {rect.origin.x, rect.origin.y, rect.size.width, rect.size.height};
+    return { rect.origin.x, rect.origin.y, rect.size.width, rect.size.height };
 }
 
 class TerminalContainer : public testing::Test {
 protected:
-    void show(TerminalSessionManager& session)
+    void show(TerminalSessionManager& session, int width = 900, int height = 600)
     {
         loadStylesheet();
         window = std::make_unique<Gtk::Window>();
-        window->set_default_size(900, 600);
+        window->set_default_size(width, height);
         container = Gtk::make_managed<TerminalContainerView>(session, "a", "/projects/a");
         window->set_child(*container);
         window->present();
@@ -87,6 +86,8 @@ TEST_F(TerminalContainer, PanesFollowTheTreeWithMinimumSizesOutlinesAndCloseButt
     const auto otherProjectsPane = manager.getOrCreateTree(project("b"))->id();
     manager.setFocusedTerminalId(p3);
     show(manager);
+    // The display may be shared with other tests that move the pointer: only this test hovers.
+    container->set_can_target(false);
 
     // P1 on the left; P2 above P3 on the right.
     auto* root = dynamic_cast<Gtk::Paned*>(container->get_first_child());
@@ -101,7 +102,7 @@ TEST_F(TerminalContainer, PanesFollowTheTreeWithMinimumSizesOutlinesAndCloseButt
 
     // Dividers cannot squeeze a side below 100 wide or 50 high, and never touch the tree.
     const auto tree = manager.projectTrees().at("a");
-    for (int position : {0, 10000}) {
+    for (int position : { 0, 10000 }) {
         root->set_position(position);
         right->set_position(position);
         test::runMainLoopFor(100ms);
@@ -117,15 +118,15 @@ TEST_F(TerminalContainer, PanesFollowTheTreeWithMinimumSizesOutlinesAndCloseButt
     // outline covers the whole pane either way.
     auto focusedPanes = [&] {
         std::vector<Uuid> focused;
-        for (const auto& id : {p1, p2, p3}) {
+        for (const auto& id : { p1, p2, p3 }) {
             if (container->pane(id)->isFocused() && container->pane(id)->has_css_class("focused"))
                 focused.push_back(id);
         }
         return focused;
     };
-    EXPECT_EQ(focusedPanes(), std::vector<Uuid>{p3});
+    EXPECT_EQ(focusedPanes(), std::vector<Uuid> { p3 });
     manager.setFocusedTerminalId(p1);
-    EXPECT_EQ(focusedPanes(), std::vector<Uuid>{p1});
+    EXPECT_EQ(focusedPanes(), std::vector<Uuid> { p1 });
     manager.setFocusedTerminalId(otherProjectsPane);
     EXPECT_TRUE(focusedPanes().empty());
     manager.setFocusedTerminalId(std::nullopt);
@@ -138,7 +139,7 @@ TEST_F(TerminalContainer, PanesFollowTheTreeWithMinimumSizesOutlinesAndCloseButt
 
     // Every pane of a three-pane tree can close; only the hovered one shows its button,
     // 18 x 18 and 8 inside the top-right corner.
-    for (const auto& id : {p1, p2, p3}) {
+    for (const auto& id : { p1, p2, p3 }) {
         EXPECT_TRUE(container->pane(id)->canClose());
         EXPECT_FALSE(container->pane(id)->isCloseButtonShown());
     }
@@ -156,7 +157,7 @@ TEST_F(TerminalContainer, PanesFollowTheTreeWithMinimumSizesOutlinesAndCloseButt
     // Pressing it closes that pane; with one pane left no button shows, even hovered.
     button.activate();
     ASSERT_TRUE(runMainLoopUntil([&] { return container->panes().size() == 2; }));
-    EXPECT_EQ(allTerminalIds(manager.projectTrees().at("a")), (std::vector<Uuid>{p1, p3}));
+    EXPECT_EQ(allTerminalIds(manager.projectTrees().at("a")), (std::vector<Uuid> { p1, p3 }));
     EXPECT_FALSE(container->pane(p3)->isHovering()) << "a pane built anew starts unhovered";
     container->pane(p3)->setHovering(true);
     container->pane(p3)->closeButton().activate();
@@ -166,6 +167,20 @@ TEST_F(TerminalContainer, PanesFollowTheTreeWithMinimumSizesOutlinesAndCloseButt
     EXPECT_FALSE(container->pane(p1)->isCloseButtonShown());
 }
 
+unsigned long xWindowOf(Gtk::Window& window)
+{
+    return gdk_x11_surface_get_xid(window.get_surface()->gobj());
+}
+
+// Windows of other tests sharing the display open at the top-left corner: keep out of their way.
+void moveToBottomRight(Gtk::Window& window)
+{
+    const auto command = "xdotool windowmove " + std::to_string(xWindowOf(window)) + " 1300 780";
+    ASSERT_EQ(std::system(command.c_str()), 0);
+    window.present();
+    test::runMainLoopFor(200ms);
+}
+
 // Moves the pointer over the middle of a widget and clicks there, as a user would.
 void clickOn(Gtk::Window& window, Gtk::Widget& widget)
 {
@@ -173,10 +188,9 @@ void clickOn(Gtk::Window& window, Gtk::Widget& widget)
     double surfaceX = 0;
     double surfaceY = 0;
     gtk_native_get_surface_transform(GTK_NATIVE(window.gobj()), &surfaceX, &surfaceY);
-    const auto xid = gdk_x11_surface_get_xid(window.get_surface()->gobj());
-    const auto command = "xdotool mousemove --window " + std::to_string(xid) + " " +
-                         std::to_string(int(surfaceX + bounds.get_x() + bounds.get_width() / 2)) + " " +
-                         std::to_string(int(surfaceY + bounds.get_y() + bounds.get_height() / 2)) + " click 1";
+    const auto command = "xdotool mousemove --window " + std::to_string(xWindowOf(window)) + " "
+        + std::to_string(int(surfaceX + bounds.get_x() + bounds.get_width() / 2)) + " "
+        + std::to_string(int(surfaceY + bounds.get_y() + bounds.get_height() / 2)) + " click 1";
     ASSERT_EQ(std::system(command.c_str()), 0) << command;
 }
 
@@ -189,11 +203,12 @@ TEST_F(TerminalContainer, AClickFocusesThePaneAndTypingGoesToItsShell)
     test::ScopedEnv home("HOME", root.path().c_str());
     VteTerminalViewFactory factory;
     TerminalSessionManager manager(factory);
-    const auto left = manager.getOrCreateTree(Project{"a", folder, "", ""})->id();
+    const auto left = manager.getOrCreateTree(Project { "a", folder, "", "" })->id();
     manager.getOrCreateTerminalView(left, folder);
     manager.splitTerminal("a", left, SplitDirection::horizontal, folder);
     const auto right = *manager.focusedTerminalId();
-    show(manager);
+    show(manager, 600, 400);
+    moveToBottomRight(*window);
     auto& leftView = dynamic_cast<VteTerminalView&>(*manager.terminalView(left));
     ASSERT_TRUE(runMainLoopUntil([&] { return leftView.shellProcessId() > 0; }));
 

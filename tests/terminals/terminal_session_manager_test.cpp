@@ -13,7 +13,10 @@ namespace {
 using test::FakeTerminalView;
 using test::FakeTerminalViewFactory;
 
-Project project(const std::string& name) { return Project{name, "/projects/" + name, "", ""}; }
+Project project(const std::string& name)
+{
+    return Project { name, "/projects/" + name, "", "" };
+}
 
 // Counts every publication of the manager.
 struct Publications {
@@ -42,10 +45,10 @@ protected:
     FakeTerminalViewFactory factory;
     std::set<int> activePids;
     std::vector<int> testedPids;
-    TerminalSessionManager manager{factory, [this](int pid) {
-                                       testedPids.push_back(pid);
-                                       return activePids.contains(pid);
-                                   }};
+    TerminalSessionManager manager { factory, [this](int pid) {
+                                        testedPids.push_back(pid);
+                                        return activePids.contains(pid);
+                                    } };
 };
 
 TEST_F(TerminalSessionManagerTest, FirstDisplayCreatesOneFocusedPaneAndShowingAgainChangesNothing)
@@ -61,7 +64,7 @@ TEST_F(TerminalSessionManagerTest, FirstDisplayCreatesOneFocusedPaneAndShowingAg
 
     const auto view = manager.getOrCreateTerminalView(tree->id(), "/projects/a");
     EXPECT_EQ(manager.getOrCreateTerminalView(tree->id(), "/elsewhere"), view);
-    EXPECT_EQ(factory.directories, std::vector<std::string>{"/projects/a"});
+    EXPECT_EQ(factory.directories, std::vector<std::string> { "/projects/a" });
 
     // Another project takes the focus; showing "a" again neither creates nor refocuses anything.
     const auto other = manager.getOrCreateTree(project("b"));
@@ -81,8 +84,8 @@ TEST_F(TerminalSessionManagerTest, NewTerminalPutsTheWholeLayoutLeftAndFocusesTh
     manager.projectTreesChanged().connect([&] {
         // Observers re-rendering on the change find the new pane's view and owner in place.
         const auto ids = allTerminalIds(manager.projectTrees().at("a"));
-        seenAtPublication.push_back(manager.terminalView(ids.back()) && manager.projectOf(ids.back()) ? "ready"
-                                                                                                      : "missing");
+        seenAtPublication.push_back(
+            manager.terminalView(ids.back()) && manager.projectOf(ids.back()) ? "ready" : "missing");
     });
 
     manager.addTerminal("a", "/projects/a");
@@ -93,11 +96,11 @@ TEST_F(TerminalSessionManagerTest, NewTerminalPutsTheWholeLayoutLeftAndFocusesTh
     EXPECT_EQ(tree->first(), before);
     ASSERT_TRUE(tree->second()->isTerminal());
     const auto p3 = tree->second()->id();
-    EXPECT_EQ(allTerminalIds(tree), (std::vector<Uuid>{panes[0], panes[1], p3}));
+    EXPECT_EQ(allTerminalIds(tree), (std::vector<Uuid> { panes[0], panes[1], p3 }));
     EXPECT_EQ(manager.focusedTerminalId(), p3);
     EXPECT_EQ(manager.projectOf(p3), "a");
     EXPECT_EQ(factory.directories.back(), "/projects/a");
-    EXPECT_EQ(seenAtPublication, std::vector<std::string>{"ready"});
+    EXPECT_EQ(seenAtPublication, std::vector<std::string> { "ready" });
     EXPECT_EQ(published.focus, 1);
 
     // A project never shown gets a single pane.
@@ -163,7 +166,7 @@ TEST_F(TerminalSessionManagerTest, ClosingRefusesTheLastPaneAndMovesFocusOnlyOff
 
     // Closing an unfocused pane leaves the focus where it was and releases the pane's view.
     manager.closeTerminal("a", panes[1]);
-    EXPECT_EQ(allTerminalIds(manager.projectTrees().at("a")), (std::vector<Uuid>{panes[0], panes[2]}));
+    EXPECT_EQ(allTerminalIds(manager.projectTrees().at("a")), (std::vector<Uuid> { panes[0], panes[2] }));
     EXPECT_EQ(manager.focusedTerminalId(), panes[2]);
     EXPECT_EQ(manager.terminalView(panes[1]), nullptr);
     EXPECT_EQ(manager.projectOf(panes[1]), std::nullopt);
@@ -188,7 +191,8 @@ TEST_F(TerminalSessionManagerTest, ActivityPassPublishesOnlyChangesAndKeepsFirst
     // pane never shown (no view).
     twoPanes();
     const auto b = manager.getOrCreateTree(project("b"))->id();
-    auto viewB = std::dynamic_pointer_cast<FakeTerminalView>(manager.getOrCreateTerminalView(b, "/projects/b"));
+    auto viewB
+        = std::dynamic_pointer_cast<FakeTerminalView>(manager.getOrCreateTerminalView(b, "/projects/b"));
     viewB->setShellProcessId(-1);
     manager.getOrCreateTree(project("c"));
 
@@ -200,25 +204,25 @@ TEST_F(TerminalSessionManagerTest, ActivityPassPublishesOnlyChangesAndKeepsFirst
     manager.refreshActiveProjects();
     EXPECT_TRUE(manager.activeProjectIds().empty());
     EXPECT_EQ(published.active, 0);
-    EXPECT_EQ(std::set<int>(testedPids.begin(), testedPids.end()), (std::set<int>{1000, 1001}))
+    EXPECT_EQ(std::set<int>(testedPids.begin(), testedPids.end()), (std::set<int> { 1000, 1001 }))
         << "panes without a view or without a shell are skipped";
 
     // Both shells run a program: the walk stops at the first active pane.
-    activePids = {1000, 1001};
+    activePids = { 1000, 1001 };
     testedPids.clear();
     const auto before = TerminalSessionManager::Clock::now();
     manager.refreshActiveProjects();
     const auto after = TerminalSessionManager::Clock::now();
-    EXPECT_EQ(manager.activeProjectIds(), std::set<std::string>{"a"});
-    EXPECT_EQ(testedPids, std::vector<int>{1000});
+    EXPECT_EQ(manager.activeProjectIds(), std::set<std::string> { "a" });
+    EXPECT_EQ(testedPids, std::vector<int> { 1000 });
     ASSERT_TRUE(manager.activationTimes().contains("a"));
     const auto firstSeen = manager.activationTimes().at("a");
     EXPECT_TRUE(before <= firstSeen && firstSeen <= after);
     EXPECT_EQ(published.active, 1);
-    EXPECT_EQ(timeSeenAtPublication, std::vector<bool>{true});
+    EXPECT_EQ(timeSeenAtPublication, std::vector<bool> { true });
 
     // Still active through the other pane: same set, no publication, first time kept.
-    activePids = {1001};
+    activePids = { 1001 };
     manager.refreshActiveProjects();
     EXPECT_EQ(published.active, 1);
     EXPECT_EQ(manager.activationTimes().at("a"), firstSeen);
@@ -229,7 +233,7 @@ TEST_F(TerminalSessionManagerTest, ActivityPassPublishesOnlyChangesAndKeepsFirst
     EXPECT_TRUE(manager.activeProjectIds().empty());
     EXPECT_TRUE(manager.activationTimes().empty());
     EXPECT_EQ(published.active, 2);
-    activePids = {1000};
+    activePids = { 1000 };
     manager.refreshActiveProjects();
     EXPECT_GE(manager.activationTimes().at("a"), firstSeen);
     EXPECT_EQ(published.active, 3);
