@@ -7,6 +7,7 @@
 #include "documents/right_panel_view.hpp"
 #include "sidebar/project_list_view.hpp"
 #include "terminals/terminal_container_view.hpp"
+#include "terminals/terminal_pane_wrapper.hpp"
 #include "terminals/vte_terminal_view_factory.hpp"
 
 #include <glibmm/main.h>
@@ -142,6 +143,18 @@ void MainLayout::updateTerminalColumn()
         showOnly(*terminalColumn_, *container);
         terminalContainer_ = std::move(container);
         terminalContainerProjectId_ = projectId;
+        // Ready to type: the keyboard goes to the focused pane when it is one of this project's
+        // (always so on a project's first display). A pane of another project keeps the
+        // outline, so the keyboard stays where it is rather than go where the outline is not.
+        // Deferred: the click that selected the project is still giving the sidebar its focus.
+        Glib::signal_idle().connect_once(sigc::track_object(
+            [this] {
+                const auto& focused = sessionManager_.focusedTerminalId();
+                if (terminalContainer_ && focused)
+                    if (auto* pane = terminalContainer_->pane(*focused))
+                        pane->focusTerminal();
+            },
+            *this));
     }
 }
 

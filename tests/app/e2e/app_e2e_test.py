@@ -79,9 +79,17 @@ class Workspace(unittest.TestCase):
             click(find_one(app.root, name="alpha"))
             find_one(app.root, name="Project alpha")
             find_one(app.root, name="1 terminal pane")
+            # The keyboard is in the new pane's shell, which runs in the project folder.
+            app.type_text("touch typed-in-alpha\n")
+            wait_until(lambda: os.path.exists(os.path.join(self.alpha, "typed-in-alpha")), 5,
+                       "the typed command to run in the project folder")
 
+            # The shortcuts reach the app while a terminal has the keyboard.
             app.key("ctrl+shift+d")
             find_one(app.root, name="2 terminal panes")
+            app.type_text("touch typed-after-split\n")
+            wait_until(lambda: os.path.exists(os.path.join(self.alpha, "typed-after-split")), 5,
+                       "the new pane's shell to take the keyboard")
             app.key("ctrl+shift+e")
             find_one(app.root, name="3 terminal panes")
             app.key("ctrl+shift+w")
