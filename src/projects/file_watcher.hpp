@@ -41,6 +41,10 @@ private:
     // The inotify state is the implementation's; see file_watcher.cpp.
     struct Stream;
     std::unique_ptr<Stream> stream_;
+    // Lets a publication notice that an observer destroyed the watcher.
+    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
+
+    void publish(std::vector<std::string> paths);
 };
 
 } // namespace tq
