@@ -196,21 +196,26 @@ void ProjectListView::setUpRow(const Glib::RefPtr<Gtk::ListItem>& listItem)
 
     row->pointerInside().connect([this, row](bool inside) { onPointerInside(*row, inside); });
 
-    auto click = Gtk::GestureClick::create();
-    click->set_button(0);
-    auto* gesture = click.get();
-    click->signal_pressed().connect([this, row, gesture](int, double x, double y) {
+    // A primary click anywhere in the row (its margins included) selects; a secondary click opens
+    // the context menu.
+    auto selectClick = Gtk::GestureClick::create();
+    selectClick->set_button(GDK_BUTTON_PRIMARY);
+    selectClick->signal_pressed().connect([this, row](int, double, double) {
+        if (!destroying_ && !row->projectId().empty())
+            select(row->projectId());
+    });
+    row->add_controller(selectClick);
+
+    auto menuClick = Gtk::GestureClick::create();
+    menuClick->set_button(GDK_BUTTON_SECONDARY);
+    auto* menuGesture = menuClick.get();
+    menuClick->signal_pressed().connect([this, row, menuGesture](int, double x, double y) {
         if (destroying_ || row->projectId().empty())
             return;
-        const auto button = gesture->get_current_button();
-        if (button == GDK_BUTTON_PRIMARY)
-            select(row->projectId());
-        else if (button == GDK_BUTTON_SECONDARY) {
-            gesture->set_state(Gtk::EventSequenceState::CLAIMED);
-            openContextMenu(*row, x, y);
-        }
+        menuGesture->set_state(Gtk::EventSequenceState::CLAIMED);
+        openContextMenu(*row, x, y);
     });
-    row->add_controller(click);
+    row->add_controller(menuClick);
 }
 
 void ProjectListView::bindRow(const Glib::RefPtr<Gtk::ListItem>& listItem)

@@ -83,7 +83,7 @@ TEST_F(ProjectListViewTest, AClickAnywhereInARowSelectsItsProject)
     const double middle = beta->get_height() / 2.0;
 
     // The 6 px margin beside the highlighted shape belongs to the row.
-    pointerAt(*beta, 2, middle);
+    EXPECT_EQ(pointerAt(*beta, 2, middle), beta);
     ASSERT_TRUE(runMainLoopUntil([&] { return rowHasClass("beta", "hovering"); }));
     EXPECT_FALSE(rowHasClass("alpha", "hovering"));
     EXPECT_FALSE(selection_.project());
