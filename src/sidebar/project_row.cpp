@@ -42,8 +42,6 @@ ProjectRow::ProjectRow()
     indicator_.set_valign(Gtk::Align::START);
     indicator_.set_can_target(false);
     indicatorDot_.add_css_class("project-indicator-dot");
-    indicatorDot_.set_halign(Gtk::Align::CENTER);
-    indicatorDot_.set_valign(Gtk::Align::CENTER);
     indicator_.append(indicatorDot_);
     indicator_.set_visible(false);
     stateOverlay_.add_overlay(indicator_);
