@@ -149,5 +149,31 @@ TEST_F(ProjectRowLookTest, StatesSelectionAndHoverTakeTheirColoursFromThePalette
     EXPECT_TRUE(hasColor(part(*row("a"), "project-name"), palette::textSecondary));
 }
 
+TEST_F(ProjectRowLookTest, ALongNameIsCutOnOneLineAndThePinMarkerStaysInside)
+{
+    const std::string name(200, 'x');
+    addFolders({name, "short"});
+    projectManager_->togglePin(name);
+    ASSERT_TRUE(waitForRowNames({name, "short"}));
+    auto& longRow = *row(name);
+    auto& label = dynamic_cast<Gtk::Label&>(part(longRow, "project-name"));
+    EXPECT_TRUE(label.get_layout()->is_ellipsized());
+    EXPECT_EQ(label.get_layout()->get_line_count(), 1);
+    EXPECT_EQ(longRow.get_height(), row("short")->get_height());
+
+    auto& pin = part(longRow, "project-pin");
+    ASSERT_TRUE(pin.get_visible());
+    double pinX = 0;
+    double pinY = 0;
+    ASSERT_TRUE(pin.translate_coordinates(longRow, 0, 0, pinX, pinY));
+    EXPECT_GT(pin.get_width(), 0);
+    // Inside the highlighted shape: 6 px margin plus 12 px padding from the row's right edge.
+    EXPECT_LE(pinX + pin.get_width(), longRow.get_width() - 18);
+    double labelX = 0;
+    double labelY = 0;
+    ASSERT_TRUE(label.translate_coordinates(longRow, 0, 0, labelX, labelY));
+    EXPECT_LE(labelX + label.get_width(), pinX);
+}
+
 } // namespace
 } // namespace tq::test
