@@ -11,7 +11,10 @@
 
 #if defined(__SANITIZE_ADDRESS__)
 #include <link.h>
-#include <sanitizer/allocator_interface.h>
+
+// From the sanitizer runtime (GCC ships no header declaring them).
+extern "C" int __sanitizer_get_ownership(const volatile void* pointer);
+extern "C" std::size_t __sanitizer_get_allocated_size(const volatile void* pointer);
 
 namespace {
 
