@@ -1,6 +1,7 @@
 #pragma once
 
 #include "projects/project.hpp"
+#include "terminals/process_table.hpp"
 #include "terminals/split_node.hpp"
 #include "terminals/terminal_view.hpp"
 #include "terminals/uuid.hpp"
@@ -19,10 +20,6 @@
 
 namespace tq {
 
-// True when the process has a child whose (kernel short) name differs from its own.
-// Reads only that process's entries under `procRoot`.
-bool hasActiveChildProcess(int processId, const std::string& procRoot = "/proc");
-
 // Everything behind one window's terminal area: the pane tree of every project shown so far,
 // one terminal view per pane, the focused pane and the set of projects whose shells run a
 // program. Main thread only.
@@ -30,9 +27,11 @@ class TerminalSessionManager : public sigc::trackable {
 public:
     using Clock = std::chrono::system_clock;
     using ActivityTest = std::function<bool(int processId)>;
+    static constexpr std::chrono::seconds monitorInterval { 2 };
 
-    explicit TerminalSessionManager(TerminalViewFactory& factory,
-                                    ActivityTest activityTest = [](int pid) { return hasActiveChildProcess(pid); });
+    explicit TerminalSessionManager(
+        TerminalViewFactory& factory,
+        ActivityTest activityTest = [](int pid) { return hasActiveChildProcess(pid); });
     ~TerminalSessionManager();
 
     // Published.
@@ -50,15 +49,21 @@ public:
     std::optional<std::string> projectOf(const Uuid& terminalId) const;
 
     SplitNodePtr getOrCreateTree(const Project& project);
-    std::shared_ptr<TerminalView> getOrCreateTerminalView(const Uuid& terminalId, const std::string& workingDirectory);
+    std::shared_ptr<TerminalView> getOrCreateTerminalView(
+        const Uuid& terminalId, const std::string& workingDirectory);
     void addTerminal(const std::string& projectId, const std::string& workingDirectory);
     void splitTerminal(const std::string& projectId, const Uuid& terminalId, SplitDirection direction,
-                       const std::string& workingDirectory);
+        const std::string& workingDirectory);
     void closeTerminal(const std::string& projectId, const Uuid& terminalId);
+    // Runs refreshActiveProjects every monitorInterval until the manager is destroyed; a second
+    // call does nothing.
     void startMonitoring();
     void refreshActiveProjects();
 
 private:
+    bool isPaneOf(const std::string& projectId, const Uuid& terminalId) const;
+    void assignTree(const std::string& projectId, SplitNodePtr tree);
+
     TerminalViewFactory& factory_;
     ActivityTest activityTest_;
     std::map<std::string, SplitNodePtr> projectTrees_;

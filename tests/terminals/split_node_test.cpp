@@ -32,7 +32,7 @@ TEST(SplitTree, SinglePaneCountsOneAndRemovingItLeavesNothing)
 {
     const auto tree = SplitNode::terminal(p1);
     EXPECT_EQ(paneCount(tree), 1);
-    EXPECT_EQ(allTerminalIds(tree), std::vector<Uuid>{p1});
+    EXPECT_EQ(allTerminalIds(tree), std::vector<Uuid> { p1 });
     EXPECT_EQ(removingTerminal(tree, p1), nullptr);
     EXPECT_EQ(tree->id(), p1);
 }
@@ -47,7 +47,7 @@ TEST(SplitTree, SplittingKeepsTheTargetFirstAndPutsTheNewPaneSecond)
     EXPECT_EQ(two->first(), single) << "the existing pane is kept, not copied";
     EXPECT_EQ(two->second()->id(), p2);
     EXPECT_EQ(two->ratio(), 0.5);
-    EXPECT_EQ(allTerminalIds(two), (std::vector<Uuid>{p1, p2}));
+    EXPECT_EQ(allTerminalIds(two), (std::vector<Uuid> { p1, p2 }));
     // The input is untouched.
     EXPECT_TRUE(single->isTerminal());
 
@@ -58,8 +58,8 @@ TEST(SplitTree, SplittingKeepsTheTargetFirstAndPutsTheNewPaneSecond)
     EXPECT_EQ(three->second()->direction(), SplitDirection::vertical);
     EXPECT_NE(three->second()->id(), two->id());
     EXPECT_EQ(paneCount(three), 3);
-    EXPECT_EQ(allTerminalIds(three), (std::vector<Uuid>{p1, p2, p3}));
-    EXPECT_EQ(allTerminalIds(two), (std::vector<Uuid>{p1, p2}));
+    EXPECT_EQ(allTerminalIds(three), (std::vector<Uuid> { p1, p2, p3 }));
+    EXPECT_EQ(allTerminalIds(two), (std::vector<Uuid> { p1, p2 }));
 }
 
 TEST(SplitTree, RemovingAPaneCollapsesItsParentIntoTheSibling)
@@ -72,7 +72,7 @@ TEST(SplitTree, RemovingAPaneCollapsesItsParentIntoTheSibling)
     EXPECT_EQ(withoutP2->id(), three->id());
     EXPECT_EQ(withoutP2->direction(), SplitDirection::horizontal);
     EXPECT_EQ(withoutP2->ratio(), 0.5);
-    EXPECT_EQ(allTerminalIds(withoutP2), (std::vector<Uuid>{p1, p3}));
+    EXPECT_EQ(allTerminalIds(withoutP2), (std::vector<Uuid> { p1, p3 }));
     EXPECT_EQ(withoutP2->first()->id(), p1);
     EXPECT_EQ(withoutP2->second()->id(), p3);
 
@@ -87,10 +87,10 @@ TEST(SplitTree, OperationsOnAnUnknownIdKeepShapeAndIds)
     const auto unknown = Uuid::random();
     const auto split = splittingTerminal(two, unknown, SplitDirection::vertical, p3);
     EXPECT_EQ(split->id(), two->id());
-    EXPECT_EQ(allTerminalIds(split), (std::vector<Uuid>{p1, p2}));
+    EXPECT_EQ(allTerminalIds(split), (std::vector<Uuid> { p1, p2 }));
     const auto removed = removingTerminal(two, unknown);
     EXPECT_EQ(removed->id(), two->id());
-    EXPECT_EQ(allTerminalIds(removed), (std::vector<Uuid>{p1, p2}));
+    EXPECT_EQ(allTerminalIds(removed), (std::vector<Uuid> { p1, p2 }));
 }
 
 } // namespace
