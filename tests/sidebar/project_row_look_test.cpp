@@ -133,9 +133,12 @@ TEST_F(ProjectRowLookTest, StatesSelectionAndHoverTakeTheirColoursFromThePalette
     const int middle = selectedShape.get_height() / 2;
     EXPECT_TRUE(near(pixelAt(selectedShape, selectedShape.get_width() / 2, middle), palette::accent.light, 31))
         << pixelAt(selectedShape, selectedShape.get_width() / 2, middle);
-    // The outline: 0.3 of the accent over the 0.12 tint.
-    EXPECT_TRUE(near(pixelAt(selectedShape, 0, middle), palette::accent.light, 98))
-        << pixelAt(selectedShape, 0, middle);
+    // The outline: 0.3 of the accent over the 0.12 tint (about 98 of 255; renderers smooth the
+    // one-pixel edge differently, so only its colour and a clearly stronger cover are checked).
+    const auto edge = pixelAt(selectedShape, 0, middle);
+    EXPECT_TRUE(near(edge, palette::accent.light, edge.alpha)) << edge;
+    EXPECT_GE(edge.alpha, 80) << edge;
+    EXPECT_LE(edge.alpha, 110) << edge;
     EXPECT_TRUE(hasColor(part(*row("n"), "project-name"), palette::textPrimary));
 
     // Hovered only: the hover fill and a primary name; the selected row keeps its primary name.
