@@ -20,6 +20,19 @@ namespace {
 
 constexpr const char* actionGroupName = "sidebar";
 
+// For handlers run by GLib's main loop, where an escaping exception would end the program.
+template <typename Function>
+void guarded(const Function& function) noexcept
+{
+    try {
+        function();
+    } catch (const std::exception& error) {
+        g_warning("Project list: %s", error.what());
+    } catch (...) {
+        g_warning("Project list: unexpected exception");
+    }
+}
+
 Glib::RefPtr<Gio::MenuItem> menuItem(const char* label, const char* action, const std::string& projectId)
 {
     auto item = Gio::MenuItem::create(label, "");
@@ -89,8 +102,10 @@ ProjectListView::ProjectListView(ProjectManager& projectManager, TerminalSession
     list_.add_css_class("project-list");
     // Return on a focused row selects it, like a click.
     list_.signal_activate().connect([this](guint position) {
-        if (position < shownEntries_.size())
-            select(shownEntries_[position].projectId);
+        guarded([&] {
+            if (position < shownEntries_.size())
+                select(shownEntries_[position].projectId);
+        });
     });
     scroller_.add_css_class("project-list-scroller");
     scroller_.set_policy(Gtk::PolicyType::NEVER, Gtk::PolicyType::AUTOMATIC);
@@ -104,10 +119,10 @@ ProjectListView::ProjectListView(ProjectManager& projectManager, TerminalSession
 
     addActions();
 
-    projectManager_.projectsChanged().connect(sigc::mem_fun(*this, &ProjectListView::rebuild));
-    projectManager_.pinnedProjectIdsChanged().connect(sigc::mem_fun(*this, &ProjectListView::rebuild));
-    projectManager_.preparingProjectIdsChanged().connect(sigc::mem_fun(*this, &ProjectListView::rebuild));
-    sessionManager_.activeProjectIdsChanged().connect(sigc::mem_fun(*this, &ProjectListView::rebuild));
+    projectManager_.projectsChanged().connect(sigc::mem_fun(*this, &ProjectListView::onStoresChanged));
+    projectManager_.pinnedProjectIdsChanged().connect(sigc::mem_fun(*this, &ProjectListView::onStoresChanged));
+    projectManager_.preparingProjectIdsChanged().connect(sigc::mem_fun(*this, &ProjectListView::onStoresChanged));
+    sessionManager_.activeProjectIdsChanged().connect(sigc::mem_fun(*this, &ProjectListView::onStoresChanged));
     selectedProject_.changed().connect(sigc::mem_fun(*this, &ProjectListView::refreshRowLooks));
     rebuild();
 }
@@ -123,19 +138,26 @@ ProjectListView::~ProjectListView()
 void ProjectListView::addActions()
 {
     auto group = Gio::SimpleActionGroup::create();
-    group->add_action("new-project", sigc::mem_fun(*this, &ProjectListView::showNewProjectDialog));
+    group->add_action("new-project", [this] { guarded([&] { showNewProjectDialog(); }); });
     const Glib::VariantType idType = Glib::Variant<std::string>::variant_type();
     group->add_action_with_parameter("toggle-pin", idType, [this](const Glib::VariantBase& parameter) {
-        projectManager_.togglePin(projectIdOf(parameter));
+        guarded([&] { projectManager_.togglePin(projectIdOf(parameter)); });
     });
     group->add_action_with_parameter("show-in-file-manager", idType, [this](const Glib::VariantBase& parameter) {
-        showInFileManager(projectIdOf(parameter));
+        guarded([&] { showInFileManager(projectIdOf(parameter)); });
     });
     group->add_action_with_parameter("delete", idType, [this](const Glib::VariantBase& parameter) {
-        if (const auto* project = findProject(projectIdOf(parameter)))
-            confirmDelete(*project);
+        guarded([&] {
+            if (const auto* project = findProject(projectIdOf(parameter)))
+                confirmDelete(*project);
+        });
     });
     insert_action_group(actionGroupName, group);
+}
+
+void ProjectListView::onStoresChanged()
+{
+    guarded([this] { rebuild(); });
 }
 
 void ProjectListView::rebuild()
@@ -196,21 +218,26 @@ void ProjectListView::setUpRow(const Glib::RefPtr<Gtk::ListItem>& listItem)
 
     row->pointerInside().connect([this, row](bool inside) { onPointerInside(*row, inside); });
 
-    auto click = Gtk::GestureClick::create();
-    click->set_button(0);
-    auto* gesture = click.get();
-    click->signal_pressed().connect([this, row, gesture](int, double x, double y) {
+    // A primary click anywhere in the row (its margins included) selects; a secondary click opens
+    // the context menu.
+    auto selectClick = Gtk::GestureClick::create();
+    selectClick->set_button(GDK_BUTTON_PRIMARY);
+    selectClick->signal_pressed().connect([this, row](int, double, double) {
+        if (!destroying_ && !row->projectId().empty())
+            guarded([&] { select(row->projectId()); });
+    });
+    row->add_controller(selectClick);
+
+    auto menuClick = Gtk::GestureClick::create();
+    menuClick->set_button(GDK_BUTTON_SECONDARY);
+    auto* menuGesture = menuClick.get();
+    menuClick->signal_pressed().connect([this, row, menuGesture](int, double x, double y) {
         if (destroying_ || row->projectId().empty())
             return;
-        const auto button = gesture->get_current_button();
-        if (button == GDK_BUTTON_PRIMARY)
-            select(row->projectId());
-        else if (button == GDK_BUTTON_SECONDARY) {
-            gesture->set_state(Gtk::EventSequenceState::CLAIMED);
-            openContextMenu(*row, x, y);
-        }
+        menuGesture->set_state(Gtk::EventSequenceState::CLAIMED);
+        guarded([&] { openContextMenu(*row, x, y); });
     });
-    row->add_controller(click);
+    row->add_controller(menuClick);
 }
 
 void ProjectListView::bindRow(const Glib::RefPtr<Gtk::ListItem>& listItem)

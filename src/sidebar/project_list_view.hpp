@@ -48,6 +48,7 @@ private:
         ProjectState state;
     };
 
+    void onStoresChanged();
     void rebuild();
     void refreshRowLooks();
     void setUpRow(const Glib::RefPtr<Gtk::ListItem>& listItem);

@@ -32,7 +32,7 @@ ProjectRow::ProjectRow()
     stateColumn_.set_size_request(20, -1);
     stateColumn_.set_valign(Gtk::Align::CENTER);
     stateOverlay_.set_halign(Gtk::Align::CENTER);
-    stateOverlay_.set_hexpand(true);
+    stateOverlay_.set_valign(Gtk::Align::CENTER);
     folder_.add_css_class("project-folder");
     folder_.set_from_icon_name("tq-sidebar-folder-symbolic");
     stateOverlay_.set_child(folder_);
@@ -42,9 +42,6 @@ ProjectRow::ProjectRow()
     indicator_.set_valign(Gtk::Align::START);
     indicator_.set_can_target(false);
     indicatorDot_.add_css_class("project-indicator-dot");
-    indicatorDot_.set_halign(Gtk::Align::CENTER);
-    indicatorDot_.set_valign(Gtk::Align::CENTER);
-    indicatorDot_.set_hexpand(true);
     indicator_.append(indicatorDot_);
     indicator_.set_visible(false);
     stateOverlay_.add_overlay(indicator_);

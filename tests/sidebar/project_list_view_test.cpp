@@ -1,5 +1,7 @@
 #include "sidebar_fixture.hpp"
 
+#include "fake_file_manager.hpp"
+#include "sidebar/show_in_file_manager.hpp"
 #include "support/main_loop.hpp"
 
 #include <gtkmm/popovermenu.h>
@@ -83,7 +85,7 @@ TEST_F(ProjectListViewTest, AClickAnywhereInARowSelectsItsProject)
     const double middle = beta->get_height() / 2.0;
 
     // The 6 px margin beside the highlighted shape belongs to the row.
-    pointerAt(*beta, 2, middle);
+    EXPECT_EQ(pointerAt(*beta, 2, middle), beta);
     ASSERT_TRUE(runMainLoopUntil([&] { return rowHasClass("beta", "hovering"); }));
     EXPECT_FALSE(rowHasClass("alpha", "hovering"));
     EXPECT_FALSE(selection_.project());
@@ -204,6 +206,44 @@ TEST_F(ProjectListViewTest, ARightClickOpensTheContextMenuForThatRow)
     }
     // A right click selects nothing.
     EXPECT_FALSE(selection_.project());
+}
+
+bool isActivatable(const std::string& busName)
+{
+    auto bus = Gio::DBus::Connection::get_sync(Gio::DBus::BusType::SESSION);
+    const auto reply = bus->call_sync("/org/freedesktop/DBus", "org.freedesktop.DBus", "ListActivatableNames", {},
+                                      "org.freedesktop.DBus");
+    Glib::Variant<std::vector<Glib::ustring>> names;
+    reply.get_child(names, 0);
+    for (const auto& name : names.get()) {
+        if (name.raw() == busName)
+            return true;
+    }
+    return false;
+}
+
+TEST_F(ProjectListViewTest, ShowInFileManagerOpensTheFolderOrSaysWhyNot)
+{
+    addFolders({"my demo #1"});
+    ASSERT_TRUE(waitForRowNames({"my demo #1"}));
+    {
+        FakeFileManager fileManager(fileManagerBusName);
+        if (!fileManager.owned())
+            GTEST_SKIP() << "another program serves " << fileManagerBusName;
+        ASSERT_TRUE(activate("show-in-file-manager", "my demo #1"));
+        ASSERT_TRUE(runMainLoopUntil([&] { return !fileManager.shownUris().empty(); }));
+        EXPECT_EQ(fileManager.shownUris().front().raw(), "file://" + root_ + "/my%20demo%20%231");
+        EXPECT_TRUE(openDialogs().empty());
+    }
+    if (isActivatable(fileManagerBusName))
+        GTEST_SKIP() << "a file manager on this machine would be started";
+
+    // No file manager service, and a folder that is gone has no default handler either.
+    std::filesystem::remove(root_ + "/my demo #1");
+    ASSERT_TRUE(activate("show-in-file-manager", "my demo #1"));
+    auto* notice = waitForDialog("Could not show the folder");
+    ASSERT_NE(notice, nullptr);
+    EXPECT_NE(std::string(adw_message_dialog_get_body(notice)).find(root_ + "/my demo #1"), std::string::npos);
 }
 
 } // namespace

@@ -1,13 +1,10 @@
 // These tests need a session bus; the test command runs every test under dbus-run-session.
 #include "sidebar/show_in_file_manager.hpp"
 
+#include "fake_file_manager.hpp"
 #include "support/main_loop.hpp"
 #include "support/temp_dir.hpp"
 
-#include <giomm/dbusconnection.h>
-#include <giomm/dbusintrospection.h>
-#include <giomm/dbusownname.h>
-#include <giomm/init.h>
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
@@ -16,6 +13,7 @@
 namespace tq {
 namespace {
 
+using test::FakeFileManager;
 using test::runMainLoopUntil;
 
 const char* const escapedName = "My%20Project%20%231%20100%25%20%C3%A9";
@@ -36,62 +34,13 @@ sigc::slot<void(MaybeError)> recordInto(Outcome& outcome)
     };
 }
 
-// A FileManager1 service on the session bus under a name of its own, recording the folders
-// it was asked to show.
-class FakeFileManager {
-public:
-    FakeFileManager() : busName_("org.tavoroquelm.test.FileManager" + std::to_string(getpid()))
-    {
-        Gio::init();
-        connection_ = Gio::DBus::Connection::get_sync(Gio::DBus::BusType::SESSION);
-        auto node = Gio::DBus::NodeInfo::create_for_xml(
-            "<node><interface name='org.freedesktop.FileManager1'>"
-            "<method name='ShowFolders'><arg type='as' name='URIs' direction='in'/>"
-            "<arg type='s' name='StartupId' direction='in'/></method>"
-            "</interface></node>");
-        registration_ = connection_->register_object("/org/freedesktop/FileManager1", node->lookup_interface(), vtable_);
-        ownerId_ = Gio::DBus::own_name(
-            Gio::DBus::BusType::SESSION, busName_, {},
-            [this](const Glib::RefPtr<Gio::DBus::Connection>&, const Glib::ustring&) { owned_ = true; });
-        EXPECT_TRUE(runMainLoopUntil([this] { return owned_; })) << "could not own " << busName_;
-    }
-    ~FakeFileManager()
-    {
-        Gio::DBus::unown_name(ownerId_);
-        connection_->unregister_object(registration_);
-    }
-
-    const std::string& busName() const { return busName_; }
-    const std::vector<Glib::ustring>& shownUris() const { return shownUris_; }
-
-private:
-    void showFolders(const Glib::RefPtr<Gio::DBus::Connection>&, const Glib::ustring&, const Glib::ustring&,
-                     const Glib::ustring&, const Glib::ustring& method, const Glib::VariantContainerBase& parameters,
-                     const Glib::RefPtr<Gio::DBus::MethodInvocation>& invocation)
-    {
-        EXPECT_EQ(method, "ShowFolders");
-        Glib::Variant<std::vector<Glib::ustring>> uris;
-        parameters.get_child(uris, 0);
-        for (const auto& uri : uris.get())
-            shownUris_.push_back(uri);
-        invocation->return_value(Glib::VariantContainerBase());
-    }
-
-    std::string busName_;
-    Glib::RefPtr<Gio::DBus::Connection> connection_;
-    Gio::DBus::InterfaceVTable vtable_{sigc::mem_fun(*this, &FakeFileManager::showFolders)};
-    guint registration_ = 0;
-    guint ownerId_ = 0;
-    bool owned_ = false;
-    std::vector<Glib::ustring> shownUris_;
-};
-
 TEST(ShowInFileManager, AsksTheFileManagerServiceWithAnEscapedFolderUri)
 {
     test::TempDir root;
     const auto folder = root / folderName;
     test::makeDirectories(folder);
-    FakeFileManager fileManager;
+    FakeFileManager fileManager("org.tavoroquelm.test.FileManager" + std::to_string(getpid()));
+    ASSERT_TRUE(fileManager.owned());
 
     Outcome outcome;
     showInFileManager(folder, recordInto(outcome), fileManager.busName());

@@ -4,10 +4,10 @@
 #include "support/main_loop.hpp"
 #include "terminals/split_node.hpp"
 
-#include <gdk/x11/gdkx.h>
-#include <glibmm/spawn.h>
+#include <gtk/gtk.h>
 
 #include <algorithm>
+#include <functional>
 
 namespace tq::test {
 
@@ -121,36 +121,72 @@ bool SidebarFixture::waitForRowNames(const std::vector<std::string>& expected)
     return matched;
 }
 
-void SidebarFixture::pointerAt(Gtk::Widget& widget, double x, double y)
+Gtk::Widget* SidebarFixture::pickAt(Gtk::Widget& widget, double x, double y)
 {
-    ASSERT_TRUE(runMainLoopUntil([&] { return widget.get_mapped() && widget.get_height() > 0; }));
-    auto* native = widget.get_native();
-    ASSERT_NE(native, nullptr);
     double windowX = 0;
     double windowY = 0;
-    ASSERT_TRUE(widget.translate_coordinates(*dynamic_cast<Gtk::Widget*>(native), x, y, windowX, windowY));
-    double surfaceX = 0;
-    double surfaceY = 0;
-    gtk_native_get_surface_transform(native->gobj(), &surfaceX, &surfaceY);
-    auto* surface = gtk_native_get_surface(native->gobj());
-    ASSERT_TRUE(GDK_IS_X11_SURFACE(surface));
-    const auto xid = std::to_string(gdk_x11_surface_get_xid(surface));
-    int status = 0;
-    Glib::spawn_sync("", std::vector<std::string>{"xdotool", "mousemove", "--window", xid,
-                                                 std::to_string(static_cast<int>(windowX + surfaceX)),
-                                                 std::to_string(static_cast<int>(windowY + surfaceY))},
-                     Glib::SpawnFlags::SEARCH_PATH, {}, nullptr, nullptr, &status);
-    ASSERT_EQ(status, 0);
-    runMainLoopFor(std::chrono::milliseconds(50));
+    if (!widget.translate_coordinates(*window_, x, y, windowX, windowY))
+        return nullptr;
+    return window_->pick(windowX, windowY);
 }
 
-void SidebarFixture::clickAt(Gtk::Widget& widget, double x, double y, int button)
+namespace {
+
+GObject* controllerOf(Gtk::Widget& widget, GType type, const std::function<bool(GObject*)>& wanted = {})
 {
-    pointerAt(widget, x, y);
-    int status = 0;
-    Glib::spawn_sync("", std::vector<std::string>{"xdotool", "click", std::to_string(button)},
-                     Glib::SpawnFlags::SEARCH_PATH, {}, nullptr, nullptr, &status);
-    ASSERT_EQ(status, 0);
+    auto controllers = widget.observe_controllers();
+    for (guint i = 0; i < controllers->get_n_items(); ++i) {
+        auto* object = static_cast<GObject*>(g_list_model_get_item(controllers->gobj(), i));
+        g_object_unref(object); // the widget keeps it
+        if (G_TYPE_CHECK_INSTANCE_TYPE(object, type) && (!wanted || wanted(object)))
+            return object;
+    }
+    return nullptr;
+}
+
+ProjectRow* enclosingRow(Gtk::Widget* widget)
+{
+    while (widget && !dynamic_cast<ProjectRow*>(widget))
+        widget = widget->get_parent();
+    return dynamic_cast<ProjectRow*>(widget);
+}
+
+} // namespace
+
+ProjectRow* SidebarFixture::pointerAt(Gtk::Widget& widget, double x, double y)
+{
+    if (!runMainLoopUntil([&] { return widget.get_mapped() && widget.get_height() > 0; })) {
+        ADD_FAILURE() << "the widget is not on screen";
+        return nullptr;
+    }
+    // The row GTK would deliver pointer events at that point to, and the crossing it would report.
+    auto* target = enclosingRow(pickAt(widget, x, y));
+    if (target != rowUnderPointer_) {
+        const auto shown = rows();
+        if (rowUnderPointer_ && std::find(shown.begin(), shown.end(), rowUnderPointer_) != shown.end()) {
+            if (auto* motion = controllerOf(*rowUnderPointer_, GTK_TYPE_EVENT_CONTROLLER_MOTION))
+                g_signal_emit_by_name(motion, "leave");
+        }
+        if (target) {
+            if (auto* motion = controllerOf(*target, GTK_TYPE_EVENT_CONTROLLER_MOTION))
+                g_signal_emit_by_name(motion, "enter", x, y);
+        }
+        rowUnderPointer_ = target;
+    }
+    runMainLoopFor(std::chrono::milliseconds(10));
+    return target;
+}
+
+void SidebarFixture::clickAt(Gtk::Widget& widget, double x, double y, unsigned button)
+{
+    auto* target = pointerAt(widget, x, y);
+    ASSERT_NE(target, nullptr) << "no row at that point";
+    auto* gesture = controllerOf(*target, GTK_TYPE_GESTURE_CLICK, [button](GObject* click) {
+        return gtk_gesture_single_get_button(GTK_GESTURE_SINGLE(click)) == button;
+    });
+    ASSERT_NE(gesture, nullptr) << "the row takes no clicks of button " << button;
+    g_signal_emit_by_name(gesture, "pressed", 1, x, y);
+    g_signal_emit_by_name(gesture, "released", 1, x, y);
 }
 
 std::vector<AdwMessageDialog*> SidebarFixture::openDialogs()

@@ -5,6 +5,7 @@
 #include "sidebar/project_list_view.hpp"
 #include "sidebar/project_row.hpp"
 #include "support/temp_dir.hpp"
+#include "terminals/fake_terminal_view.hpp"
 #include "terminals/terminal_session_manager.hpp"
 
 #include <adwaita.h>
@@ -17,26 +18,6 @@
 #include <vector>
 
 namespace tq::test {
-
-class FakeTerminalView : public TerminalView {
-public:
-    explicit FakeTerminalView(int processId) : processId_(processId) {}
-    int shellProcessId() const override { return processId_; }
-
-private:
-    int processId_;
-};
-
-class FakeTerminalViewFactory : public TerminalViewFactory {
-public:
-    std::shared_ptr<TerminalView> createTerminalView(const std::string&) override
-    {
-        return std::make_shared<FakeTerminalView>(nextProcessId_++);
-    }
-
-private:
-    int nextProcessId_ = 1000;
-};
 
 // A sidebar in a window over a real store (a temporary root and settings file) and a session
 // manager whose shells are fakes; `makeActive` marks a project's shell as running a program.
@@ -58,9 +39,13 @@ protected:
     bool rowHasClass(const std::string& name, const char* cssClass);
     bool waitForRowNames(const std::vector<std::string>& expected);
 
-    // Real pointer input through the X server: `x`, `y` in the widget's coordinates.
-    void pointerAt(Gtk::Widget& widget, double x, double y);
-    void clickAt(Gtk::Widget& widget, double x, double y, int button = 1);
+    // Pointer input at a point given in `widget`'s coordinates, delivered in process (the test
+    // display is shared by tests running in parallel, so the real pointer is not used): GTK's
+    // own hit test picks the widget at that point, and the row containing it gets the crossing
+    // or the click. `pointerAt` returns that row (null when the point is on no row).
+    Gtk::Widget* pickAt(Gtk::Widget& widget, double x, double y);
+    ProjectRow* pointerAt(Gtk::Widget& widget, double x, double y);
+    void clickAt(Gtk::Widget& widget, double x, double y, unsigned button = 1);
 
     // The shown message dialog with that heading, after waiting for it; null when none came.
     AdwMessageDialog* waitForDialog(const std::string& heading);
@@ -81,6 +66,7 @@ protected:
     ProjectSelection selection_;
     std::unique_ptr<Gtk::Window> window_;
     ProjectListView* view_ = nullptr;
+    ProjectRow* rowUnderPointer_ = nullptr;
 };
 
 } // namespace tq::test
