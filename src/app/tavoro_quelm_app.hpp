@@ -6,12 +6,18 @@
 
 namespace tq {
 
-// The application: one AppState for the process, the Terminal menu and its windows.
+class MainWindow;
+
+// The application: one AppState for the process, the menus and their shortcuts, the windows.
+// A second launch presents the open window.
 class TavoroQuelmApp : public Gtk::Application {
 public:
+    static constexpr const char* applicationId = "org.tavoroquelm.TavoroQuelm";
+
     static int run(int argc, char* argv[]);
 
     AppState& appState() { return appState_; }
+    MainWindow& openWindow();
 
 protected:
     TavoroQuelmApp();
@@ -19,6 +25,9 @@ protected:
     void on_activate() override;
 
 private:
+    void addActions();
+    void buildMenuBar();
+
     AppState appState_;
 };
 
