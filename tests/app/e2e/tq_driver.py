@@ -119,7 +119,7 @@ class App:
     def __init__(self, binary, home=None, settings=None, extra_env=None):
         self.owned_home = home is None
         self.home = home or tempfile.mkdtemp(prefix="tq-e2e-home.")
-        self.config = os.path.join(self.home, ".config")
+        self.config = (extra_env or {}).get("XDG_CONFIG_HOME", os.path.join(self.home, ".config"))
         self.data = os.path.join(self.home, ".local", "share")
         os.makedirs(self.config, exist_ok=True)
         os.makedirs(self.data, exist_ok=True)
