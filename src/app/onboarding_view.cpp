@@ -1,4 +1,5 @@
 #include "app/onboarding_view.hpp"
+#include "chrome/accessible_text.hpp"
 
 #include "app/onboarding_actions.hpp"
 
@@ -26,11 +27,6 @@ Gtk::Widget* makeButtonContent(const char* iconName, const char* text)
     inner->append(*Gtk::make_managed<Gtk::Label>(text));
     content->append(*inner);
     return content;
-}
-
-void setAccessibleLabel(Gtk::Widget& widget, const char* label)
-{
-    gtk_accessible_update_property(GTK_ACCESSIBLE(widget.gobj()), GTK_ACCESSIBLE_PROPERTY_LABEL, label, -1);
 }
 
 } // namespace

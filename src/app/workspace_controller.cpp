@@ -32,14 +32,15 @@ void WorkspaceController::workspaceAppeared()
 {
     if (isWorkspaceShown())
         return;
-    // Shown from here on, also for whoever observes the load below.
-    preparingRefresh_ = Glib::signal_timeout().connect(
+    // Shown from here on, also for whoever observes the load below. A whole-second timer wakes
+    // up together with the activity monitor's, so an idle window wakes once every 2 seconds.
+    preparingRefresh_ = Glib::signal_timeout().connect_seconds(
         [this] {
             projectManager_.refreshPreparingProjects();
             ticked_.emit();
             return true;
         },
-        preparingRefreshIntervalMs);
+        preparingRefreshIntervalSeconds);
     projectManager_.loadProjects();
     sessionManager_.startMonitoring();
 }

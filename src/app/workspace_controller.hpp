@@ -19,7 +19,7 @@ namespace tq {
 // shown.
 class WorkspaceController : public sigc::trackable {
 public:
-    static constexpr unsigned preparingRefreshIntervalMs = 2000;
+    static constexpr unsigned preparingRefreshIntervalSeconds = 2;
 
     // `handlesMenuRequests` tells whether this window is the one the menu speaks to (the active
     // window); requests are left to the other windows otherwise.

@@ -1,4 +1,5 @@
 #include "chrome/status_bar_view.hpp"
+#include "chrome/accessible_text.hpp"
 
 #include "chrome/status_text.hpp"
 
@@ -8,11 +9,6 @@ namespace {
 
 constexpr int itemSpacing = 16;
 constexpr int symbolSpacing = 5;
-
-void setAccessibleLabel(Gtk::Widget& widget, const std::string& label)
-{
-    gtk_accessible_update_property(GTK_ACCESSIBLE(widget.gobj()), GTK_ACCESSIBLE_PROPERTY_LABEL, label.c_str(), -1);
-}
 
 } // namespace
 

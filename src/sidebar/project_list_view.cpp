@@ -1,4 +1,5 @@
 #include "sidebar/project_list_view.hpp"
+#include "chrome/accessible_text.hpp"
 
 #include "sidebar/project_ordering.hpp"
 #include "sidebar/project_row.hpp"
@@ -73,7 +74,7 @@ ProjectListView::ProjectListView(ProjectManager& projectManager, TerminalSession
     header_.append(brandSpace_);
     header_.append(brandSecond_);
     // One name for assistive technologies instead of three fragments.
-    gtk_accessible_update_property(GTK_ACCESSIBLE(header_.gobj()), GTK_ACCESSIBLE_PROPERTY_LABEL, "Tavoro Quelm", -1);
+    setAccessibleLabel(header_, "Tavoro Quelm");
     append(header_);
 
     sectionBar_.add_css_class("sidebar-section-bar");
@@ -86,7 +87,7 @@ ProjectListView::ProjectListView(ProjectManager& projectManager, TerminalSession
     addButton_.set_icon_name("list-add-symbolic");
     addButton_.set_tooltip_text("New Project");
     addButton_.set_valign(Gtk::Align::CENTER);
-    gtk_accessible_update_property(GTK_ACCESSIBLE(addButton_.gobj()), GTK_ACCESSIBLE_PROPERTY_LABEL, "New Project", -1);
+    setAccessibleLabel(addButton_, "New Project");
     addButton_.set_action_name(Glib::ustring(actionGroupName) + ".new-project");
     sectionBar_.append(addButton_);
     append(sectionBar_);

@@ -1,4 +1,5 @@
 #include "sidebar/project_row.hpp"
+#include "chrome/accessible_text.hpp"
 
 #include "sidebar/sidebar_texts.hpp"
 
@@ -77,7 +78,7 @@ void ProjectRow::setProject(const std::string& projectId, const std::string& nam
         name_ = name;
         const auto shown = displayName(name);
         nameLabel_.set_text(shown);
-        gtk_accessible_update_property(GTK_ACCESSIBLE(gobj()), GTK_ACCESSIBLE_PROPERTY_LABEL, shown.c_str(), -1);
+        setAccessibleLabel(*this, shown);
     }
     if (state != state_ || !has_css_class(stateClasses[static_cast<int>(state)])) {
         setClass(stateClasses[static_cast<int>(state_)], false);
@@ -86,8 +87,7 @@ void ProjectRow::setProject(const std::string& projectId, const std::string& nam
         folder_.set_from_icon_name(state == ProjectState::pinned ? "tq-sidebar-folder-filled-symbolic" : "tq-sidebar-folder-symbolic");
         indicator_.set_visible(state == ProjectState::preparing || state == ProjectState::active);
         pinMarker_.set_visible(state == ProjectState::pinned);
-        gtk_accessible_update_property(GTK_ACCESSIBLE(gobj()), GTK_ACCESSIBLE_PROPERTY_DESCRIPTION,
-                                       accessibleDescription(state), -1);
+        setAccessibleDescription(*this, accessibleDescription(state));
     }
 }
 

@@ -1,4 +1,5 @@
 #include "terminals/terminal_pane_wrapper.hpp"
+#include "chrome/accessible_text.hpp"
 
 #include <gtkmm/eventcontrollermotion.h>
 #include <gtkmm/gestureclick.h>
@@ -68,8 +69,7 @@ TerminalPaneWrapper::TerminalPaneWrapper(Gtk::Widget* terminal, bool isFocused, 
     closeButton_.set_halign(Gtk::Align::END);
     closeButton_.set_valign(Gtk::Align::START);
     closeButton_.set_margin(closeButtonInset);
-    gtk_accessible_update_property(
-        GTK_ACCESSIBLE(closeButton_.gobj()), GTK_ACCESSIBLE_PROPERTY_LABEL, "Close Pane", -1);
+    setAccessibleLabel(closeButton_, "Close Pane");
     closeButton_.signal_clicked().connect([this] {
         // The callback may rebuild the pane tree; keep it alive on the stack meanwhile.
         auto callback = onClose_;

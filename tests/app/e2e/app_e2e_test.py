@@ -10,7 +10,7 @@ import tempfile
 import time
 import unittest
 
-from tq_driver import App, click, find_all, find_one, is_showing, wait_until
+from tq_driver import App, center_of, click, find_all, find_one, is_showing, press, wait_until, xdotool
 
 BINARY = None
 ROOT_KEY = "TavoroQuelm.rootDirectory"
@@ -52,11 +52,7 @@ class OnboardingGate(unittest.TestCase):
             # Type the folder's path into the chooser's location entry and accept it.
             app.key("ctrl+l")
             app.type_text(root + "/")
-            # GTK 4.8 names the button after its mnemonic and its text ("_Open Open").
-            accept = wait_until(lambda: find_all(dialog, role="push button",
-                                                 predicate=lambda n: n.name.endswith(" Open")),
-                                10, "the chooser's Open button")[0]
-            click(accept)
+            click(find_one(dialog, role="push button", name="Open"))
             find_one(app.root, name="existing-project", timeout=15)
             find_one(app.root, name="Status bar")
 
@@ -138,6 +134,78 @@ class Workspace(unittest.TestCase):
             time.sleep(0.5)  # give a wrongly routed request the chance to show
             self.assertEqual(len(showing_named(app, "3 terminal panes")), 0)
             self.assertEqual(len(showing_named(app, "2 terminal panes")), 1)
+
+
+class ProjectLifecycle(unittest.TestCase):
+    """Create, prepare, pin, edit and delete a project through the sidebar and documents panel."""
+
+    def setUp(self):
+        self.scratch = tempfile.mkdtemp(prefix="tq-e2e-root.")
+        self.addCleanup(shutil.rmtree, self.scratch, True)
+        self.root = os.path.join(self.scratch, "projects")
+        make_project(self.root, "existing")
+
+    def row_state(self, app, name):
+        return find_one(app.root, name=name).description
+
+    def test_create_prepare_pin_edit_and_delete(self):
+        name = "fresh-project"
+        folder = os.path.join(self.root, name)
+        with App(BINARY, settings={ROOT_KEY: self.root}) as app:
+            # Create through the plus button and its dialog.
+            click(find_one(app.root, role="push button", name="New Project"))
+            find_one(app.root, name="Enter the project name:")
+            find_one(app.root, name="Project name")
+            app.type_text(name)
+            app.key("Return")
+            wait_until(lambda: self.row_state(app, name) == "Being set up", 10, "the new project, preparing")
+
+            def read(relative):
+                with open(os.path.join(folder, relative), encoding="utf-8") as document:
+                    return document.read()
+            self.assertEqual(read(".tavoro/requirements.md"), "")
+            self.assertEqual(read(".tavoro/progress.md"), "# Progress\n\n- [ ] Project created\n")
+            self.assertTrue(read("CLAUDE.md").startswith(f"# {name}\n\n## Startup Sequence"))
+            self.assertTrue(read("AGENTS.md").startswith(f"# {name} - Agent Instructions\n"))
+            self.assertIn(f'the project "{name}" was just created', read("BOOTSTRAP.md"))
+
+            # The agent deletes BOOTSTRAP.md: the row leaves the preparing state without a file event.
+            os.remove(os.path.join(folder, "BOOTSTRAP.md"))
+            wait_until(lambda: self.row_state(app, name) == "", 4, "the project to leave the preparing state")
+
+            # Pin through the context menu; the pin is in the settings file.
+            row = find_one(app.root, name=name)
+            x, y = center_of(row)
+            xdotool("mousemove", "--sync", x, y, "click", "3")
+            press(find_one(app.root, role="menu item", name="Pin to Top"))
+            wait_until(lambda: self.row_state(app, name) == "Pinned", 5, "the pin")
+            with open(os.path.join(app.config, "tavoro-quelm", "settings.ini"), encoding="utf-8") as stored:
+                self.assertRegex(stored.read(), rf"TavoroQuelm\.pinnedProjectIds=.*{name}")
+
+            # Edit the requirements; they reach the disk after the pause in typing.
+            click(find_one(app.root, name=name))
+            click(find_one(app.root, role="push button", name="Edit"))
+            editor = find_one(app.root, role="text")
+            click(editor)
+            app.type_text("Must have: tests")
+            requirements = os.path.join(folder, ".tavoro", "requirements.md")
+            wait_until(lambda: open(requirements, encoding="utf-8").read() == "Must have: tests", 5,
+                       "the requirements on disk")
+            click(find_one(app.root, role="push button", name="Done"))
+            find_one(app.root, role="label", name="Must have: tests")
+
+            # Delete: confirmed, the folder goes to the Trash and the selection is cleared.
+            row = find_one(app.root, name=name)
+            x, y = center_of(row)
+            xdotool("mousemove", "--sync", x, y, "click", "3")
+            press(find_one(app.root, role="menu item", name="Delete"))
+            find_one(app.root, name=f'Delete "{name}"?')
+            press(find_one(app.root, role="push button", name="Move to Trash"))
+            trashed = os.path.join(app.data, "Trash", "files", name)
+            wait_until(lambda: os.path.isdir(trashed) and not os.path.exists(folder), 10, "the folder in the Trash")
+            self.assertTrue(os.path.exists(os.path.join(trashed, "CLAUDE.md")))
+            wait_until(lambda: len(showing_named(app, "Select a project")) == 2, 5, "the selection to clear")
+            wait_until(lambda: not find_all(app.root, name=name), 5, "the row to go")
 
 
 if __name__ == "__main__":

@@ -42,13 +42,21 @@ def walk(node, depth=0, limit=60):
         yield from walk(child, depth + 1, limit)
 
 
+def name_matches(actual, wanted):
+    """GTK 4.8 names some buttons twice, with the mnemonic ("_Open Open", "Cancel Cancel")."""
+    if actual == wanted:
+        return True
+    plain = actual.replace("_", "")
+    return plain == f"{wanted} {wanted}"
+
+
 def find_all(root, role=None, name=None, predicate=None):
     found = []
     for node in walk(root):
         try:
             if role is not None and node.getRoleName() != role:
                 continue
-            if name is not None and node.name != name:
+            if name is not None and not name_matches(node.name, name):
                 continue
             if predicate is not None and not predicate(node):
                 continue
@@ -70,7 +78,12 @@ def find_one(root, role=None, name=None, timeout=10.0, showing=True):
     def lookup():
         matches = find_all(root, role, name, is_showing if showing else None)
         return matches[0] if matches else None
-    return wait_until(lookup, timeout, f"{role or 'any'} named {name!r}")
+    try:
+        return wait_until(lookup, timeout, f"{role or 'any'} named {name!r}")
+    except Failure as failure:
+        # Say what there is instead: it makes a failure on CI readable.
+        seen = sorted({node.name for node in find_all(root, role) if node.name}) if role else []
+        raise Failure(f"{failure}; {role} names present: {seen[:40]}") from None
 
 
 def center_of(node):
@@ -106,7 +119,7 @@ class App:
     def __init__(self, binary, home=None, settings=None, extra_env=None):
         self.owned_home = home is None
         self.home = home or tempfile.mkdtemp(prefix="tq-e2e-home.")
-        self.config = os.path.join(self.home, ".config")
+        self.config = (extra_env or {}).get("XDG_CONFIG_HOME", os.path.join(self.home, ".config"))
         self.data = os.path.join(self.home, ".local", "share")
         os.makedirs(self.config, exist_ok=True)
         os.makedirs(self.data, exist_ok=True)
