@@ -11,10 +11,22 @@ sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."
 from tq_driver import App, center_of, find_one  # noqa: E402
 
 
+class LocatingApp(App):
+    def __init__(self, *args, **kwargs):
+        try:
+            super().__init__(*args, **kwargs)
+        except BaseException:
+            # The app never showed up on the accessibility bus: do not leave it running.
+            if getattr(self, "process", None) and self.process.poll() is None:
+                self.process.kill()
+                self.process.wait()
+            raise
+
+
 def main():
     binary, home, project = sys.argv[1:4]
     environment = {key: os.environ[key] for key in ("SHELL", "GSK_RENDERER") if key in os.environ}
-    with App(binary, home=home, extra_env=environment) as app:
+    with LocatingApp(binary, home=home, extra_env=environment) as app:
         x, y = center_of(find_one(app.root, name=project, timeout=20))
         print(x, y)
 

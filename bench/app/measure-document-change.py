@@ -97,7 +97,12 @@ def measure(binary, probe, renderer, runs):
             self.data = os.path.join(home, ".local", "share")
             self.env = env
             self.process = subprocess.Popen([binary], env=env)
-            self.root = wait_until(self._find_application, 20, "the application on the accessibility bus")
+            try:
+                self.root = wait_until(self._find_application, 20, "the application on the accessibility bus")
+            except BaseException:
+                self.process.kill()
+                self.process.wait()
+                raise
 
     scratch = tempfile.mkdtemp(prefix="tq-doc-change.")
     try:
@@ -113,6 +118,7 @@ def measure(binary, probe, renderer, runs):
                    XDG_DATA_HOME=os.path.join(home, ".local", "share"), XDG_CACHE_HOME=os.path.join(home, ".cache"),
                    SHELL="/bin/bash")
         env.pop("GSK_RENDERER", None)
+        env.pop("GTK_A11Y", None)  # the script drives the app through its accessibility tree
         if renderer != "default":
             env["GSK_RENDERER"] = renderer
 
