@@ -139,7 +139,11 @@ class App:
         env.update(extra_env or {})
         self.env = env
         self.process = subprocess.Popen([binary], env=env)
-        self.root = wait_until(self._find_application, 20, "the application on the accessibility bus")
+        try:
+            self.root = wait_until(self._find_application, 20, "the application on the accessibility bus")
+        except BaseException:
+            self.close()
+            raise
 
     def write_settings(self, lines):
         folder = os.path.join(self.config, "tavoro-quelm")
